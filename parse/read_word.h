@@ -1,0 +1,17 @@
+// read_word.h: the word reader with quoting, escapes and expansion.
+#pragma once
+
+#include "core/shell.h"
+
+#include <cstddef>
+
+constexpr size_t NAME_SIZE = 320;       // a name or braced text of up to 319 bytes
+constexpr size_t EXPANSION_SIZE = 1024; // one expansion value or backquoted command
+
+// Reads one word of `text` into `out`, expanded and with quotes removed, and sets
+// ctx->word_end to its terminator. Writes at most `out_size` bytes (terminator included);
+// a longer word is cut. Returns the position in text where it stopped.
+const char* read_word(char* out, size_t out_size, const char* text, ShellContext* ctx);
+// Copies the name at the start of text (a run of name bytes, or braced text) into dst, which
+// holds NAME_SIZE bytes (longer names are cut); returns the position behind the name.
+const char* scan_name(char* dst, const char* text);

@@ -1,0 +1,232 @@
+// platform.h: the one door between the shell and the operating system.
+//
+// Everything the shell needs from the system goes through the `sys_` operations declared
+// here: files, directory searches, programs and pipes, the environment, keys, system facts and
+// the interrupt signal. They speak the shell's terms (byte-string paths, attribute words, the
+// entry record) and never a system type. A `sys_` call reports failure by its return value and
+// keeps the system's error code for `sys_last_error`; it never prints and never throws.
+// Two folders implement all of it, `posix/` and `win32/`; the build picks one.
+#pragma once
+
+#include "platform_config.h" // per platform: PLATFORM_UTF8, PLATFORM_BACKSLASH_COMMANDS
+
+#include <cstddef>
+#include <cstdint>
+
+// ---------------------------------------------------------------------------------------------
+// Start and end of the process
+
+// Called first by main with the process arguments (the POSIX layer joins them into the command
+// line; the Windows layer asks the system instead). Takes over the environment on POSIX.
+void sys_init(int argc, char** argv);
+
+// The process command line: the shell's own name first, then the rest as typed.
+const char* sys_command_line();
+
+// Flushes standard output, puts the terminal back as it was and ends the process.
+[[noreturn]] void sys_exit(uint32_t code);
+
+// ---------------------------------------------------------------------------------------------
+// Handles: files, pipe ends and standard streams. SYS_NO_HANDLE means "none" (not redirected).
+
+using SysHandle = intptr_t;
+constexpr SysHandle SYS_NO_HANDLE = -1;
+
+// Opens an existing file for reading with no sharing. `inheritable` lets a child get it.
+SysHandle sys_open_input(const char* name, bool inheritable);
+// Opens for writing with no sharing, inheritable: created or emptied, or with `append` opened
+// or created and positioned at its end.
+SysHandle sys_open_output(const char* name, bool append);
+// Reads up to `size` bytes: the count read, 0 at the end, -1 on an error.
+int64_t sys_read(SysHandle handle, void* buffer, size_t size);
+// Writes all bytes: true on success.
+bool sys_write(SysHandle handle, const void* data, size_t size);
+void sys_close(SysHandle handle);
+// Makes an anonymous pipe whose two ends children may inherit: 0 or the system error code.
+uint32_t sys_make_pipe(SysHandle* read_end, SysHandle* write_end);
+
+// The system's error code of the last failed `sys_` call (errno values on POSIX).
+uint32_t sys_last_error();
+
+// Closes a handle when it goes out of scope, also when an interrupt unwinds the work.
+struct HandleOwner {
+    SysHandle handle = SYS_NO_HANDLE;
+    HandleOwner() = default;
+    explicit HandleOwner(SysHandle h) : handle(h) {}
+    HandleOwner(const HandleOwner&) = delete;
+    HandleOwner& operator=(const HandleOwner&) = delete;
+    ~HandleOwner() { reset(); }
+    void reset(SysHandle h = SYS_NO_HANDLE)
+    {
+        if (handle != SYS_NO_HANDLE)
+            sys_close(handle);
+        handle = h;
+    }
+    SysHandle release()
+    {
+        SysHandle h = handle;
+        handle = SYS_NO_HANDLE;
+        return h;
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Console output. Standard output is a text stream: on Windows a line feed reaches the console
+// as CR LF. Output to a terminal appears at once; to a file or pipe it is buffered and flushed
+// by sys_flush_out (before a program starts, before a key is read) and at exit.
+
+void sys_write_out(const char* data, size_t size);
+void sys_flush_out();
+// Writes straight to standard error, unbuffered.
+void sys_write_error(const char* text);
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard and standard input
+
+// True when standard input is a terminal (a console): the line editor and prompt are used.
+bool sys_input_is_terminal();
+// Waits for one key, 0-255, without echo. Cursor and function keys arrive as two codes
+// (224 or 0, then the scan code). Returns -1 at the end of input (standard input that is not a
+// terminal, or a terminal that went away).
+int sys_read_key();
+// True when a key is waiting to be read (never waits).
+bool sys_key_waiting();
+// Pushes one key back: the next sys_read_key returns it.
+void sys_unread_key(int key);
+// Puts the terminal back in the mode it had before the shell read keys (before a command
+// runs); the next sys_read_key switches to raw input again.
+void sys_restore_terminal();
+// Reads one plain text line from standard input that is not a terminal: a line feed ends it,
+// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length, or -1 at
+// the end of input when nothing was read.
+int64_t sys_read_input_line(char* line, size_t size);
+
+// ---------------------------------------------------------------------------------------------
+// Interrupts
+
+// Installs `handler` for Ctrl-C, termination and break; each installation serves one signal.
+void sys_on_interrupt(void (*handler)(int));
+
+// ---------------------------------------------------------------------------------------------
+// Environment. Every shell variable is an environment variable of the process.
+
+// Copies the value of `name` into `buffer` (NUL-terminated) and returns its length. Returns 0
+// with `buffer` emptied when the variable is absent, empty, or does not fit `size` bytes.
+size_t sys_get_env(const char* name, char* buffer, size_t size);
+// Sets `name` to `value`, or removes it when `value` is null. False when refused.
+bool sys_set_env(const char* name, const char* value);
+// Calls `visit` with each entry "NAME=VALUE" in the environment's own order.
+void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data);
+
+// ---------------------------------------------------------------------------------------------
+// Programs
+
+// Starts the command line `line` as a program with the given standard handles
+// (SYS_NO_HANDLE: the shell's own). Windows hands the line to the system as it is; POSIX
+// splits it at blanks and tabs into the argument vector and finds the program on PATH (the
+// name "vrel" is the running shell). When `wait` is set it waits for the end and stores the
+// exit code (128 + signal for a signal on POSIX) in `exit_code`. Returns 0, or the system
+// error code when the program could not be started.
+uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output,
+                           SysHandle error, bool wait, uint32_t* exit_code);
+// Switches program starts off (for fuzzing): every start then fails with error code 2.
+void sys_disable_programs(bool disabled);
+
+// ---------------------------------------------------------------------------------------------
+// Files and directories. Attribute words use the Windows bit values below; on POSIX they are
+// emulated (read-only from write permission, the rest kept in an extended attribute).
+
+constexpr uint32_t ATTR_READONLY = 0x01;
+constexpr uint32_t ATTR_HIDDEN = 0x02;
+constexpr uint32_t ATTR_SYSTEM = 0x04;
+constexpr uint32_t ATTR_VOLUME = 0x08;
+constexpr uint32_t ATTR_DIRECTORY = 0x10;
+constexpr uint32_t ATTR_ARCHIVE = 0x20;
+constexpr uint32_t ATTR_DEVICE = 0x40;
+constexpr uint32_t ATTR_NORMAL = 0x80;
+constexpr uint32_t ATTR_REPARSE_POINT = 0x400;
+constexpr uint32_t ATTR_INVALID = 0xFFFFFFFF;
+
+// The attribute word of a path (a link itself, not its target), or ATTR_INVALID.
+uint32_t sys_get_attributes(const char* path);
+bool sys_set_attributes(const char* path, uint32_t attributes);
+bool sys_delete_file(const char* path);
+bool sys_remove_directory(const char* path);
+bool sys_make_directory(const char* path);
+// Renames or moves (directories too); across file systems copies then removes the source.
+bool sys_move(const char* from, const char* to);
+// Copies a file, overwriting an existing destination; never damages the source.
+bool sys_copy(const char* from, const char* to);
+bool sys_set_current_directory(const char* path);
+// The current directory in `buffer`; 0 (buffer emptied) on failure or when it does not fit.
+size_t sys_get_current_directory(char* buffer, size_t size);
+
+// One directory entry as a search delivers it.
+struct FindData {
+    uint32_t dwFileAttributes;
+    uint64_t nFileSize;        // full 64-bit size
+    int64_t ftLastWriteTime;   // platform time value, for sys_local_time
+    char cFileName[260];
+};
+
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+// Converts a last-write time to local calendar time.
+void sys_local_time(int64_t file_time, LocalTime* out);
+
+// A directory search for a pattern whose last component may hold * and ?. On POSIX entries
+// come sorted by name with "." and ".." first; "*" and "*.*" match every name.
+struct SysSearch;
+// Starts a search and fills the first entry; null when nothing matches.
+SysSearch* sys_find_first(const char* pattern, FindData* entry);
+// Fills the next entry; false when there is none.
+bool sys_find_next(SysSearch* search, FindData* entry);
+void sys_find_close(SysSearch* search);
+
+// Closes a search when it goes out of scope, also when an interrupt unwinds the work.
+struct SearchOwner {
+    SysSearch* search = nullptr;
+    SearchOwner() = default;
+    explicit SearchOwner(SysSearch* s) : search(s) {}
+    SearchOwner(const SearchOwner&) = delete;
+    SearchOwner& operator=(const SearchOwner&) = delete;
+    ~SearchOwner() { reset(); }
+    void reset(SysSearch* s = nullptr)
+    {
+        if (search)
+            sys_find_close(search);
+        search = s;
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Volumes for `df`
+
+struct VolumeInfo {
+    char root[256];          // "C:\" on Windows, the mount point on POSIX
+    char letter;             // drive letter on Windows, 0 on POSIX
+    const char* type_name;   // "fixed", "network", "removable", "cd-rom", "ramdisk" or "-"
+    bool has_geometry;       // false when the sizes could not be read
+    uint64_t sectors_per_cluster, bytes_per_sector, free_clusters, total_clusters;
+};
+// Calls `visit` for each volume in order (drives A: to Z:, or the mount table). `select`, when
+// not null, keeps only the drive of that letter (Windows) or the volume holding that path
+// (POSIX). Returns false when the system reports no volumes at all.
+bool sys_for_each_volume(const char* select, void (*visit)(const VolumeInfo* volume, void* data),
+                         void* data);
+
+// ---------------------------------------------------------------------------------------------
+// System facts for the dynamic variables. Each fills `buffer` and returns the length, or 0
+// with the buffer emptied when the call fails or the text does not fit.
+
+size_t sys_host_name(char* buffer, size_t size);
+size_t sys_user_name(char* buffer, size_t size);
+size_t sys_system_directory(char* buffer, size_t size);
+size_t sys_windows_directory(char* buffer, size_t size);
+
+struct SysVersion {
+    uint32_t platform_id, major, minor, build;
+    char service_pack[128];
+};
+bool sys_version(SysVersion* out);

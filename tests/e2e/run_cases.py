@@ -1,0 +1,256 @@
+#!/usr/bin/env python3
+"""Runs end-to-end cases against the built shell and compares the exact bytes.
+
+A case file holds cases, each opened by a line "=== name". Directives, one per line:
+
+  platform: posix | windows   run the case only there
+  setup: SH-COMMAND           run with /bin/sh in the case's own scratch directory first
+  env: NAME=VALUE             add to the case's environment (PATH, HOME and LANG are preset:
+                              HOME is the scratch directory)
+  unset: NAME                 remove a preset variable
+  stdin: TEXT                 standard input (escapes \\n \\t \\r \\\\ \\xNN); default empty
+  run: LINE                   command line tail "-f -c LINE" (the shell skips no start-up)
+  args: TAIL                  the exact command line tail instead (may be empty)
+  out:                        expected standard output: the lines that follow, each ending
+                              in a line feed, up to the next directive
+  out-raw: TEXT               expected standard output as one escaped text
+  err: / err-raw: TEXT        the same for standard error (default: empty)
+  exit: N                     expected exit code (default 0)
+  after: SH-COMMAND           run after the shell; its standard output is compared with
+  after-out: / after-raw:     this block
+  timeout: SECONDS            default 10 (60 under Wine)
+
+Under Wine the shell is started through the launcher, which hands vrel.exe the exact command
+line, as a Windows console would; carriage returns before line feeds are removed from output.
+Text "$CASEDIR" in any directive value is replaced by the scratch directory's path (on Windows
+as the Z: path with backslashes, in `run`/`args`/`env` only).
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+DIRECTIVES = ("platform", "setup", "env", "unset", "stdin", "run", "args", "out", "out-raw",
+              "err", "err-raw", "exit", "after", "after-out", "after-raw", "timeout")
+BLOCKS = ("out", "err", "after-out")
+DIRECTIVE_RE = re.compile(r"^(%s):(?: (.*))?$" % "|".join(re.escape(d) for d in DIRECTIVES))
+
+
+def unescape(text):
+    out = bytearray()
+    i = 0
+    raw = text.encode("utf-8", "surrogateescape")
+    while i < len(raw):
+        c = raw[i]
+        if c == 0x5C and i + 1 < len(raw):
+            n = chr(raw[i + 1])
+            if n == "n":
+                out.append(10)
+            elif n == "t":
+                out.append(9)
+            elif n == "r":
+                out.append(13)
+            elif n == "e":
+                out.append(27)
+            elif n == "b":
+                out.append(8)
+            elif n == "x":
+                out.append(int(raw[i + 2:i + 4], 16))
+                i += 2
+            else:
+                out.append(raw[i + 1])
+            i += 2
+            continue
+        out.append(c)
+        i += 1
+    return bytes(out)
+
+
+class Case:
+    def __init__(self, name, origin):
+        self.name = name
+        self.origin = origin
+        self.platform = None
+        self.setup = []
+        self.env = {}
+        self.unset = []
+        self.stdin = b""
+        self.args = None
+        self.out = b""
+        self.err = b""
+        self.exit = 0
+        self.after = []
+        self.after_out = b""
+        self.timeout = None
+
+
+def parse_cases(path):
+    cases = []
+    case = None
+    block = None
+    with open(path, encoding="utf-8", errors="surrogateescape") as f:
+        lines = f.read().split("\n")
+    if lines and lines[-1] == "":
+        lines.pop()
+    for number, line in enumerate(lines, 1):
+        if line.startswith("=== "):
+            case = Case(line[4:].strip(), "%s:%d" % (path, number))
+            cases.append(case)
+            block = None
+            continue
+        m = DIRECTIVE_RE.match(line)
+        if case is None:
+            if line.strip() and not line.startswith("#"):
+                raise SystemExit("%s:%d: text before the first case" % (path, number))
+            continue
+        if m:
+            key, value = m.group(1), m.group(2) or ""
+            block = None
+            if key in BLOCKS:
+                setattr(case, key.replace("-", "_"), b"")
+                block = key.replace("-", "_")
+                if value:
+                    raise SystemExit("%s:%d: '%s:' takes the lines below it" % (path, number, key))
+            elif key == "platform":
+                case.platform = value.strip()
+            elif key == "setup":
+                case.setup.append(value)
+            elif key == "after":
+                case.after.append(value)
+            elif key == "env":
+                name, _, val = value.partition("=")
+                case.env[name] = val
+            elif key == "unset":
+                case.unset.append(value.strip())
+            elif key == "stdin":
+                case.stdin = unescape(value)
+            elif key == "run":
+                case.args = "-f -c " + value
+            elif key == "args":
+                case.args = value
+            elif key == "out-raw":
+                case.out = unescape(value)
+            elif key == "err-raw":
+                case.err = unescape(value)
+            elif key == "after-raw":
+                case.after_out = unescape(value)
+            elif key == "exit":
+                case.exit = int(value)
+            elif key == "timeout":
+                case.timeout = float(value)
+            continue
+        if block is not None:
+            data = getattr(case, block)
+            setattr(case, block, data + line.encode("utf-8", "surrogateescape") + b"\n")
+        elif line.strip() and not line.startswith("#"):
+            raise SystemExit("%s:%d: unknown line in case %r: %r" % (path, number, case.name, line))
+    return cases
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def run_case(case, options):
+    work = tempfile.mkdtemp(prefix="vrel-e2e-")
+    try:
+        env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": work, "LANG": "C.UTF-8"}
+        if options.platform == "windows":
+            for name, value in os.environ.items():
+                if name.startswith("WINE") or name in ("DISPLAY", "XDG_RUNTIME_DIR"):
+                    env[name] = value
+            env.setdefault("WINEPREFIX", os.path.join(os.path.expanduser("~"), ".wine"))
+            env.setdefault("WINEDEBUG", "-all")
+        casedir = windows_path(work) if options.platform == "windows" else work
+        for name in case.unset:
+            env.pop(name, None)
+        for name, value in case.env.items():
+            env[name] = value.replace("$CASEDIR", casedir)
+        shell_env = dict(env)
+        for command in case.setup:
+            subprocess.run(["/bin/sh", "-c", command], cwd=work, check=True,
+                           env=dict(os.environ, CASEDIR=work, HOME=work))
+        tail = (case.args if case.args is not None else "").replace("$CASEDIR", casedir)
+        timeout = case.timeout or (60 if options.platform == "windows" else 10)
+        if options.platform == "windows":
+            shell_env["VREL_LAUNCH_LINE"] = tail
+            command = [options.wine, options.launcher, options.shell]
+        else:
+            command = [options.shell] + (tail.split(" ") if tail else [])
+            if tail:
+                # The POSIX command line is argv joined with single blanks: hand the tail over
+                # as one argument per blank-separated piece so the joined line is exact.
+                command = [options.shell] + tail.split(" ")
+        try:
+            result = subprocess.run(command, cwd=work, env=shell_env, input=case.stdin,
+                                    capture_output=True, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return ["timed out after %s s" % timeout]
+        out, err = result.stdout, result.stderr
+        code = result.returncode
+        if options.platform == "windows":
+            out = out.replace(b"\r\n", b"\n")
+            err = err.replace(b"\r\n", b"\n")
+        else:
+            if code < 0:
+                code = 128 - code
+        problems = []
+        if out != case.out:
+            problems.append("stdout:\n  expected %r\n  actual   %r" % (case.out, out))
+        if err != case.err:
+            problems.append("stderr:\n  expected %r\n  actual   %r" % (case.err, err))
+        if (code & 0xFFFFFFFF) != (case.exit & 0xFFFFFFFF) and (code & 0xFF) != (case.exit & 0xFF):
+            problems.append("exit code: expected %d, actual %d" % (case.exit, code))
+        if case.after:
+            after = b""
+            for command in case.after:
+                after += subprocess.run(["/bin/sh", "-c", command], cwd=work,
+                                        env=dict(os.environ, CASEDIR=work), capture_output=True,
+                                        timeout=timeout).stdout
+            if after != case.after_out:
+                problems.append("after:\n  expected %r\n  actual   %r" % (case.after_out, after))
+        return problems
+    finally:
+        subprocess.run(["chmod", "-R", "u+rwX", work], capture_output=True)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--shell", required=True)
+    parser.add_argument("--platform", choices=("posix", "windows"), default="posix")
+    parser.add_argument("--launcher")
+    parser.add_argument("--wine", default=shutil.which("wine64") or shutil.which("wine") or "wine")
+    parser.add_argument("--only", help="run only cases whose name contains this text")
+    parser.add_argument("files", nargs="+")
+    options = parser.parse_args()
+    if options.platform == "windows":
+        options.shell = windows_path(os.path.abspath(options.shell))
+        options.launcher = os.path.abspath(options.launcher)
+        subprocess.run([options.wine.replace("wine64", "wineserver").replace("wine", "wineserver")
+                        if "wine" in os.path.basename(options.wine) else "wineserver", "-p"],
+                       capture_output=True)
+    failed = 0
+    total = 0
+    for path in options.files:
+        for case in parse_cases(path):
+            if case.platform and case.platform != options.platform:
+                continue
+            if options.only and options.only not in case.name:
+                continue
+            total += 1
+            problems = run_case(case, options)
+            if problems:
+                failed += 1
+                print("FAIL %s (%s)" % (case.name, case.origin))
+                for p in problems:
+                    print("  " + p.replace("\n", "\n  "))
+    print("%d of %d cases passed" % (total - failed, total))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
