@@ -40,9 +40,9 @@ constexpr size_t HISTORY_SIZE = 1024;
 constexpr size_t KEY_ACTIONS_SIZE = 32;
 
 struct FunctionStore {
-    char tag[8];                  // "vrelFuNc"
-    uint32_t history_oldest;      // running index of the oldest history byte
-    uint32_t history_next;        // running index one past the newest history byte
+    char tag[8];             // "vrelFuNc"
+    uint32_t history_oldest; // running index of the oldest history byte
+    uint32_t history_next;   // running index one past the newest history byte
     char definitions[DEFINITIONS_SIZE];
     char history_ring[HISTORY_SIZE];
     uint8_t key_actions[KEY_ACTIONS_SIZE];
@@ -50,10 +50,10 @@ struct FunctionStore {
 static_assert(sizeof(FunctionStore) == STORE_SIZE, "the function store block is 5152 bytes");
 
 struct ShellContext {
-    char* word_end;  // terminator the word reader wrote after its last word
-    char* in_path;   // file of '<' for the current command, or null
-    char* out_path;  // file of '>' or '>>', or null
-    char* err_path;  // file of '>e' or '>>e', or null
+    char* word_end; // terminator the word reader wrote after its last word
+    char* in_path;  // file of '<' for the current command, or null
+    char* out_path; // file of '>' or '>>', or null
+    char* err_path; // file of '>e' or '>>e', or null
     FunctionStore* store;
     uint32_t redir_flags;
     uint32_t walk_options; // option bits of the running file built-in

@@ -1,0 +1,184 @@
+// run_line.cpp: line execution: cut a line into words, then run its commands one by one.
+#include "core/run_line.h"
+
+#include "console/output.h"
+#include "core/builtins.h"
+#include "exec/command.h"
+#include "exec/functions.h"
+#include "parse/read_word.h"
+#include "parse/strings.h"
+
+#include <array>
+#include <cstring>
+
+// Expansions may lengthen a line by 2048 bytes at most; that is the word area's margin.
+constexpr size_t WORD_AREA_MARGIN = 2048;
+// The longest line the shell runs; longer ones are refused whole rather than cut.
+constexpr size_t LONGEST_LINE = 32767;
+// A function body is copied out of the store before it runs, so it can redefine itself.
+constexpr size_t BODY_COPY_SIZE = DEFINITIONS_SIZE;
+
+// The storage of one line, sized from its length. Every word takes at least one byte of the
+// line, so a list of L + 1 entries always has room; the argument vector needs one more entry
+// for insert_shell_name.
+template <size_t L> struct LineStorage {
+    std::array<char, L + WORD_AREA_MARGIN> area;
+    std::array<char*, L + 1> words;
+    std::array<char*, L + 2> argv;
+};
+
+static int split_words(const char* text, char* area, size_t area_size, char** list,
+                       ShellContext* ctx)
+{
+    char* p = area;
+    char* area_end = area + area_size;
+    int n = 0;
+    for (;;) {
+        text = skip_blanks(text);
+        if (*text == 0 || *text == '#')
+            break;
+        // Once the area is full the remaining words are cut to empty ones that share its last
+        // byte: the text is cut, never written past the area.
+        if (p >= area_end)
+            p = area_end - 1;
+        list[n++] = p;
+        text = read_word(p, static_cast<size_t>(area_end - p), text, ctx);
+        p = ctx->word_end + 1;
+    }
+    list[n] = nullptr;
+    return n;
+}
+
+static int32_t run_commands(char** argv, char** words, ShellContext* ctx)
+{
+    while (*words) {
+        words = next_command(argv, words, ctx);
+        int32_t result = run_one(argv, ctx);
+        ctx->status = result;
+        if (result < 0) {
+            out_fmt_line("%s:command error(%d)", argv[0] ? argv[0] : "",
+                         static_cast<int32_t>(ctx->exit_code));
+            break;
+        }
+    }
+    return ctx->status;
+}
+
+template <size_t L> static int32_t run_words(const char* text, ShellContext* ctx)
+{
+    LineStorage<L> storage;
+    if (split_words(text, storage.area.data(), storage.area.size(), storage.words.data(), ctx) == 0)
+        return 0;
+    return run_commands(storage.argv.data(), storage.words.data(), ctx);
+}
+
+int32_t run_line(const char* text, ShellContext* ctx)
+{
+    if (ctx->options & OPT_DEFINING) {
+        func_add_line(ctx, text);
+        return 0;
+    }
+    size_t length = std::strlen(text);
+    // Common lines get a small frame; nested lines (backquotes, eval, function bodies) stay
+    // cheap on the stack.
+    if (length <= 256)
+        return run_words<256>(text, ctx);
+    if (length <= 2064)
+        return run_words<2064>(text, ctx);
+    if (length <= 8192)
+        return run_words<8192>(text, ctx);
+    if (length <= LONGEST_LINE)
+        return run_words<LONGEST_LINE>(text, ctx);
+    out_error("vrel", ":line too long");
+    return ctx->status = -1;
+}
+
+int32_t run_one(char** argv, ShellContext* ctx)
+{
+    if (!argv[0])
+        return 0;
+    int32_t result = dispatch(argv, ctx);
+    if (result != NOT_HANDLED)
+        return result;
+    if (ctx->if_states[ctx->if_level] & 1)
+        return run_external(argv, ctx);
+    return 0;
+}
+
+int32_t dispatch(char** argv, ShellContext* ctx)
+{
+    const char* word = argv[0];
+    if (BuiltinHandler keyword = find_builtin(keyword_table, word))
+        return keyword(argv + 1, ctx);
+    if (!(ctx->if_states[ctx->if_level] & 1))
+        return NOT_HANDLED;
+    bool redirected = (ctx->redir_flags & REDIR_ANY) != 0;
+    if (const char* body = func_find(ctx, word)) {
+        if (!redirected)
+            return call_function(argv, body, ctx);
+    } else {
+        // "=ls" reaches the built-in even while a function named ls hides it.
+        BuiltinHandler handler = find_builtin(builtin_table, word[0] == '=' ? word + 1 : word);
+        if (!handler)
+            return NOT_HANDLED;
+        if (!redirected)
+            return handler(argv + 1, ctx);
+    }
+    // Redirected or piped: the command runs in a child copy of the shell.
+    insert_shell_name(argv);
+    return NOT_HANDLED;
+}
+
+int32_t call_function(char** argv, const char* body, ShellContext* ctx)
+{
+    FrameGuard frame(ctx, argv);
+    if (!frame.opened)
+        return -1;
+    std::array<char, BODY_COPY_SIZE> copy;
+    char* end = copy_bounded(copy.data(), body, copy.size());
+    int32_t status = 0;
+    char* line = copy.data();
+    while (line < end) {
+        while (line < end && (*line == '\n' || *line == '\r'))
+            ++line;
+        if (line == end)
+            break;
+        char* stop = line;
+        while (stop < end && *stop != '\n' && *stop != '\r')
+            ++stop;
+        *stop = 0;
+        status = run_line(line, ctx);
+        if (status < 0)
+            break;
+        line = stop + 1;
+    }
+    return status;
+}
+
+void insert_shell_name(char** argv)
+{
+    size_t n = 0;
+    while (argv[n])
+        ++n;
+    for (size_t i = n + 1; i > 0; --i)
+        argv[i] = argv[i - 1];
+    static char shell_name[] = "vrel";
+    argv[0] = shell_name;
+}
+
+FrameGuard::FrameGuard(ShellContext* c, char** words) : ctx(c), opened(false)
+{
+    if (ctx->frame_level + 1 >= FRAME_LEVELS)
+        return;
+    ++ctx->frame_level;
+    ctx->frames[ctx->frame_level] = words;
+    opened = true;
+}
+
+FrameGuard::~FrameGuard()
+{
+    if (!opened)
+        return;
+    ctx->frames[ctx->frame_level] = nullptr;
+    --ctx->frame_level;
+}

@@ -1,0 +1,74 @@
+// startup.cpp: the process entry: the context, the start-up line, command or interactive mode.
+#include "core/startup.h"
+
+#include "core/read_eval_loop.h"
+#include "core/run_line.h"
+#include "exec/functions.h"
+#include "parse/strings.h"
+
+#include <cstring>
+#include <new>
+
+ShellContext shell_context;
+std::atomic<int> interrupted{0};
+
+// Runs $VRELINIT when it has a value, else the script vrelinit.rc; the backslash keeps the
+// blank, so eval receives the one word ". vrelinit.rc".
+static const char STARTUP_LINE[] = "eval ${VRELINIT-.\\ vrelinit.rc}";
+
+void init_context(ShellContext* ctx)
+{
+    FunctionStore* store = ctx->store;
+    *ctx = ShellContext{};
+    ctx->pending_pipe = SYS_NO_HANDLE;
+    ctx->if_states[0] = IF_RUN;
+    ctx->options = OPT_TRACE;
+    if (!store)
+        store = new (std::nothrow) FunctionStore;
+    if (!store) {
+        sys_write_error("vrel: no memory for the function store\r\n");
+        sys_exit(1);
+    }
+    std::memcpy(store->tag, "vrelFuNc", sizeof store->tag);
+    store->history_oldest = 0;
+    store->history_next = 0;
+    store->definitions[0] = 0;
+    reset_key_actions(store);
+    ctx->store = store;
+}
+
+static void on_interrupt(int) { interrupted = 1; }
+
+// Steps over the two characters of an option when the text begins with them.
+static const char* skip_option(const char* text, const char* option)
+{
+    return text[0] == option[0] && text[1] == option[1] ? text + 2 : text;
+}
+
+void shell_main()
+{
+    ShellContext* ctx = &shell_context;
+    const char* rest = sys_command_line();
+    while (static_cast<unsigned char>(*rest) > 0x20)
+        ++rest; // the shell's own name; quotes are not interpreted
+    init_context(ctx);
+    rest = skip_blanks(rest);
+    const char* after_f = skip_option(rest, "-f");
+    if (after_f == rest)
+        run_line(STARTUP_LINE, ctx);
+    rest = skip_option(skip_blanks(after_f), "-c");
+    if (*rest)
+        sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
+    // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
+    // owners close its files and searches, and the loop starts again with a new prompt.
+    for (;;) {
+        sys_on_interrupt(on_interrupt); // a handler serves one signal: put it back every time
+        interrupted = 0;
+        try {
+            read_eval_loop(ctx);
+            sys_exit(static_cast<uint32_t>(ctx->status));
+        } catch (const Interrupt&) {
+            // The context stays as the abandoned work left it; only the loop starts again.
+        }
+    }
+}

@@ -1,0 +1,56 @@
+// Tests of line execution at its limits.
+#include "core/run_line.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(InsertShellName, MovesEveryWordUp)
+{
+    char a[] = "ls", b[] = "-l";
+    char* argv[] = {a, b, nullptr, nullptr};
+    insert_shell_name(argv);
+    EXPECT_STREQ(argv[0], "vrel");
+    EXPECT_EQ(argv[1], a);
+    EXPECT_EQ(argv[2], b);
+    EXPECT_EQ(argv[3], nullptr);
+}
+
+TEST(RunLine, EmptyAndCommentLinesRunNothing)
+{
+    ShellContext* ctx = fresh_context();
+    ctx->status = 5;
+    EXPECT_EQ(run_line("", ctx), 0);
+    EXPECT_EQ(run_line("   \t ", ctx), 0);
+    EXPECT_EQ(run_line("  # true 3", ctx), 0);
+    EXPECT_EQ(ctx->status, 5); // a line without words leaves the status alone
+}
+
+TEST(RunLine, AWordPerByteFitsTheLists)
+{
+    ShellContext* ctx = fresh_context();
+    std::string semicolons(3000, ';');
+    EXPECT_EQ(run_line(semicolons.c_str(), ctx), 0);
+    std::string many_words;
+    for (int i = 0; i < 5000; ++i)
+        many_words += ";:";
+    EXPECT_EQ(run_line(many_words.c_str(), ctx), 0);
+}
+
+TEST(RunLine, RefusesLinesBeyondTheLongestLine)
+{
+    ShellContext* ctx = fresh_context();
+    std::string line = "true 3 " + std::string(100000, 'x');
+    std::string out = capture_output([&] { EXPECT_EQ(run_line(line.c_str(), ctx), -1); });
+    EXPECT_EQ(out, "vrel:line too long\n");
+}
+
+TEST(RunLine, DefinitionModeTakesTheLineUnexpanded)
+{
+    ShellContext* ctx = fresh_context();
+    ctx->options |= OPT_DEFINING;
+    EXPECT_EQ(run_line("true 3", ctx), 0);
+    EXPECT_EQ(ctx->status, 0);
+    ctx->options &= ~OPT_DEFINING;
+}
