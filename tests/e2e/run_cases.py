@@ -147,6 +147,17 @@ def parse_cases(path):
             setattr(case, block, data + line.encode("utf-8", "surrogateescape") + b"\n")
         elif line.strip() and not line.startswith("#"):
             raise SystemExit("%s:%d: unknown line in case %r: %r" % (path, number, case.name, line))
+    for case in cases:
+        # Blank lines that separate cases are not part of an expected block; an output that
+        # ends in an empty line is written with out-raw.
+        for block in BLOCKS:
+            attr = block.replace("-", "_")
+            data = getattr(case, attr)
+            while data.endswith(b"\n\n"):
+                data = data[:-1]
+            if data == b"\n":
+                data = b""
+            setattr(case, attr, data)
     return cases
 
 
@@ -179,11 +190,9 @@ def run_case(case, options):
             shell_env["VREL_LAUNCH_LINE"] = tail
             command = [options.wine, options.launcher, options.shell]
         else:
+            # The POSIX command line is argv joined with single blanks: hand the tail over as
+            # one argument per blank-separated piece, so that the joined line is exact.
             command = [options.shell] + (tail.split(" ") if tail else [])
-            if tail:
-                # The POSIX command line is argv joined with single blanks: hand the tail over
-                # as one argument per blank-separated piece so the joined line is exact.
-                command = [options.shell] + tail.split(" ")
         try:
             result = subprocess.run(command, cwd=work, env=shell_env, input=case.stdin,
                                     capture_output=True, timeout=timeout)
