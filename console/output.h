@@ -3,6 +3,13 @@
 
 #include "core/shell.h"
 
+#include <cstdarg>
+#include <cstddef>
+
+constexpr size_t FMT_BUFFER_SIZE = 2048; // out_fmt's buffer
+constexpr size_t FMT_TEXT_MAX = 1024;    // of which at most this much text is used
+constexpr size_t FMT_LINE_SIZE = 512;    // out_fmt_line's and out_trace's buffer
+
 // Throws Interrupt (after "^C" on standard error) when an interrupt is pending.
 void check_interrupt();
 // Writes one byte to standard output; a carriage return is dropped.
@@ -21,6 +28,15 @@ void out_error(const char* subject, const char* message);
 // As out_fmt_line, only while OPT_TRACE is set in ctx->options.
 void out_trace(ShellContext* ctx, const char* format, ...);
 // Formats into dst (size bytes, always terminated, cut when too long); returns the length.
+// Conversions: %c, %d (int), %u (uint32_t), %s, %%; %lld and %llu take 64-bit values
+// (long long); flags '-' (left-justify) and '0' (zero-pad) and a minimum width.
 int format_text(char* dst, size_t size, const char* format, ...);
+// format_text with the values in a va_list.
+int format_text_list(char* dst, size_t size, const char* format, va_list values);
 // Waits for one key without echo (see sys_read_key); flushes pending output first.
 int read_key();
+
+// Test hooks: where keys come from (sys_read_key) and where output bytes go (sys_write_out).
+// Only tests change them.
+extern int (*key_source)();
+extern void (*output_sink)(const char* data, size_t size);

@@ -30,6 +30,9 @@ char* extension_of(char* path);
 // POSIX the byte length of the last UTF-8 character), else 1.
 int last_char_width(const char* text);
 
+// Position behind the last '/', '\' or ':' of path (its file name); path when there is none.
+const char* file_part(const char* path);
+char* file_part(char* path);
 // Copies path through its last '/', '\' or ':' into dst; returns the terminator in dst.
 char* dir_part(char* dst, const char* path);
 // Writes value as exactly `digits` lowercase hex digits; returns the position behind them

@@ -131,6 +131,9 @@ uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output,
                            SysHandle error, bool wait, uint32_t* exit_code);
 // Switches program starts off (for fuzzing): every start then fails with error code 2.
 void sys_disable_programs(bool disabled);
+// For fuzzing: when set, sys_exit flushes and calls the hook instead of ending the process.
+// The hook must not return (it throws).
+void sys_set_exit_hook(void (*hook)(uint32_t code));
 
 // ---------------------------------------------------------------------------------------------
 // Files and directories. Attribute words use the Windows bit values below; on POSIX they are

@@ -1,0 +1,120 @@
+// line_text.cpp: UTF-8 characters and their screen columns for the line inputs.
+#include "console/line_text.h"
+
+#include "console/output.h"
+
+#include <cstdint>
+
+static bool is_continuation(int c) { return c >= 0x80 && c <= 0xBF; }
+
+// Length of the sequence that a first byte announces (1 for an ASCII or stray byte).
+static size_t sequence_length(unsigned char lead)
+{
+    if (!PLATFORM_UTF8 || lead < 0xC2 || lead > 0xF4)
+        return 1;
+    return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+size_t char_length_at(const char* text, size_t at)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text) + at;
+    size_t length = sequence_length(p[0]);
+    for (size_t i = 1; i < length; ++i)
+        if (!is_continuation(p[i]))
+            return 1; // a broken sequence: its bytes count one by one, as terminals show them
+    return length;
+}
+
+size_t char_start_before(const char* text, size_t end)
+{
+    for (size_t back = 1; back <= 4 && back <= end; ++back) {
+        size_t start = end - back;
+        if (!is_continuation(static_cast<unsigned char>(text[start])))
+            return char_length_at(text, start) == back ? start : end - 1;
+    }
+    return end - 1;
+}
+
+// The code point of a valid sequence of the given length.
+static uint32_t code_point(const unsigned char* p, size_t length)
+{
+    static const unsigned char lead_mask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    uint32_t value = p[0] & lead_mask[length];
+    for (size_t i = 1; i < length; ++i)
+        value = value << 6 | (p[i] & 0x3F);
+    return value;
+}
+
+// East Asian wide and full-width characters, and the emoji blocks, take two columns.
+static bool is_wide(uint32_t c)
+{
+    static const uint32_t ranges[][2] = {
+        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
+        {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD},
+    };
+    for (const auto& range : ranges)
+        if (c >= range[0] && c <= range[1])
+            return true;
+    return false;
+}
+
+int text_columns(const char* text, size_t from, size_t to)
+{
+    if (!PLATFORM_UTF8)
+        return static_cast<int>(to - from);
+    int columns = 0;
+    while (from < to) {
+        size_t length = char_length_at(text, from);
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(text) + from;
+        columns += length > 2 && is_wide(code_point(p, length)) ? 2 : 1;
+        from += length;
+    }
+    return columns;
+}
+
+static int next_key(KeyInput* input)
+{
+    if (input->kept == KEY_NONE)
+        return read_key();
+    int key = input->kept;
+    input->kept = KEY_NONE;
+    return key;
+}
+
+// Reads the continuation bytes of a character whose first `have` bytes are in press->text.
+static void read_rest(KeyInput* input, KeyPress* press, int have)
+{
+    int length = static_cast<int>(sequence_length(static_cast<unsigned char>(press->text[0])));
+    press->length = have;
+    while (press->length < length) {
+        int key = next_key(input);
+        if (!is_continuation(key)) {
+            input->kept = key; // the character is cut short; this key is a press of its own
+            return;
+        }
+        press->text[press->length++] = static_cast<char>(key);
+    }
+}
+
+void read_key_press(KeyInput* input, KeyPress* press)
+{
+    press->code = next_key(input);
+    press->scan = -1;
+    press->length = 0;
+    if (press->code < 0)
+        return;
+    press->text[0] = static_cast<char>(press->code);
+    if (press->code != KEY_PREFIX) {
+        read_rest(input, press, 1);
+        return;
+    }
+    int next = next_key(input);
+    if (PLATFORM_UTF8 && is_continuation(next)) {
+        press->text[1] = static_cast<char>(next); // scan codes are below 128: this is text
+        read_rest(input, press, 2);
+        return;
+    }
+    press->scan = next;
+}

@@ -1,0 +1,32 @@
+// line_text.h: characters, screen columns and key presses of the two line inputs.
+#pragma once
+
+#include <cstddef>
+
+// Byte length of the character at text + at: a whole UTF-8 sequence on POSIX, one byte on
+// Windows (or for a byte that begins no valid sequence).
+size_t char_length_at(const char* text, size_t at);
+// Start of the character that ends at `end` (end > 0).
+size_t char_start_before(const char* text, size_t end);
+// Screen columns of the bytes from `from` to `to` (character boundaries): one per character,
+// two for an East Asian wide character on POSIX; one per byte on Windows.
+int text_columns(const char* text, size_t from, size_t to);
+
+constexpr int KEY_PREFIX = 224; // cursor keys arrive as this, then a scan code
+constexpr int KEY_NONE = -2;    // no key kept back
+
+// Keys read for one line; a key read too far (it did not continue a character) is kept back.
+struct KeyInput {
+    int kept = KEY_NONE;
+};
+
+// One key press: a control code, a prefixed scan code or a character of text.
+struct KeyPress {
+    int code;   // the first code read; -1 at the end of input
+    int scan;   // after the prefix 224, the scan code (-1 at the end of input)
+    int length; // bytes of the character in text, 0 when the press is a prefixed key
+    char text[4];
+};
+// Reads one key press; on POSIX the bytes of a UTF-8 character come as one press (also one
+// that begins with the byte 224, whose next byte can never be a scan code).
+void read_key_press(KeyInput* input, KeyPress* press);

@@ -1,0 +1,98 @@
+// output.cpp: the byte, string and message output of the shell, and the interrupt check.
+#include "console/output.h"
+
+#include <cstring>
+
+int (*key_source)() = sys_read_key;
+void (*output_sink)(const char* data, size_t size) = sys_write_out;
+
+void check_interrupt()
+{
+    if (!interrupted)
+        return;
+    sys_flush_out(); // what was written before the interrupt comes out before the notice
+    sys_write_error("^C\r\n");
+    throw Interrupt{};
+}
+
+void out_char(char c)
+{
+    if (c != '\r')
+        output_sink(&c, 1);
+}
+
+// Writes the text in runs between carriage returns, which are dropped.
+static void write_text(const char* text)
+{
+    for (;;) {
+        size_t run = std::strcspn(text, "\r");
+        if (run)
+            output_sink(text, run);
+        if (!text[run])
+            return;
+        text += run + 1;
+    }
+}
+
+void out_str(const char* text)
+{
+    check_interrupt();
+    write_text(text);
+}
+
+void out_newline() { out_str("\r\n"); }
+
+void out_erase(int n)
+{
+    for (int i = 0; i < n; ++i)
+        out_str("\b \b"); // each cell is its own string, so an interrupt is seen in between
+}
+
+void out_fmt(const char* format, ...)
+{
+    char buffer[FMT_BUFFER_SIZE];
+    va_list values;
+    va_start(values, format);
+    format_text_list(buffer, FMT_TEXT_MAX + 1, format, values);
+    va_end(values);
+    out_str(buffer);
+}
+
+static void out_line_list(const char* format, va_list values)
+{
+    char buffer[FMT_LINE_SIZE];
+    format_text_list(buffer, sizeof buffer, format, values);
+    out_str(buffer);
+    out_newline();
+}
+
+void out_fmt_line(const char* format, ...)
+{
+    va_list values;
+    va_start(values, format);
+    out_line_list(format, values);
+    va_end(values);
+}
+
+void out_error(const char* subject, const char* message)
+{
+    out_str(subject);
+    out_str(message);
+    out_newline();
+}
+
+void out_trace(ShellContext* ctx, const char* format, ...)
+{
+    if (!(ctx->options & OPT_TRACE))
+        return; // tested before any formatting, and no interrupt check either
+    va_list values;
+    va_start(values, format);
+    out_line_list(format, values);
+    va_end(values);
+}
+
+int read_key()
+{
+    sys_flush_out(); // the echo and the prompt must be on the screen before we wait
+    return key_source();
+}

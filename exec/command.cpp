@@ -1,0 +1,170 @@
+// command.cpp: the command splitter, redirection, pipes and external programs.
+#include "exec/command.h"
+
+#include "console/output.h"
+#include "parse/strings.h"
+
+// The longest command line the system takes: 32767 bytes and the terminator.
+constexpr size_t COMMAND_LINE_SIZE = 32768;
+// A joined line that does not fit is refused with the C library's "argument list too long".
+constexpr uint32_t COMMAND_ERROR_TOO_LONG = 7;
+
+// A separator word ends the command; true when `first` is one.
+static bool take_separator(char first, ShellContext* ctx)
+{
+    if (first == ';')
+        return true;
+    if (first == '&') {
+        ctx->options |= OPT_NOWAIT;
+        return true;
+    }
+    if (first == '|') {
+        ctx->redir_flags |= REDIR_ANY;
+        ctx->options |= OPT_PIPE | OPT_NOWAIT;
+        return true;
+    }
+    return false;
+}
+
+// Reads the operator `word` ('<' or '>' first) and its file name, which is the rest of the
+// word or else the next word, whatever that is. Returns the rest of the word list.
+static char** take_redirection(char* word, char** words, ShellContext* ctx)
+{
+    char** target = word[0] == '<' ? &ctx->in_path : &ctx->out_path;
+    char* p = word;
+    if (p[1] == '>') {
+        ctx->redir_flags |= REDIR_APPEND; // for every output file of the command
+        ++p;
+    }
+    if (p[1] == 'e') {
+        target = &ctx->err_path;
+        ++p;
+    }
+    ++p;
+    if (*p)
+        *target = p;
+    else if (*words)
+        *target = *words++;
+    ctx->redir_flags |= REDIR_ANY;
+    return words;
+}
+
+char** next_command(char** argv, char** words, ShellContext* ctx)
+{
+    ctx->in_path = nullptr;
+    ctx->out_path = nullptr;
+    ctx->err_path = nullptr;
+    ctx->redir_flags = 0;
+    ctx->options &= ~(OPT_NOWAIT | OPT_PIPE);
+    // Only the first byte makes an operator, so a quoted or expanded ";" separates too.
+    while (*words) {
+        char* word = *words++;
+        if (take_separator(word[0], ctx))
+            break;
+        if (word[0] == '<' || word[0] == '>')
+            words = take_redirection(word, words, ctx);
+        else
+            *argv++ = word;
+    }
+    *argv = nullptr;
+    return words;
+}
+
+// Joins the words with single blanks into line (COMMAND_LINE_SIZE bytes): false when the
+// result does not fit, and nothing past the buffer is written.
+static bool join_words(char* line, char** argv)
+{
+    char* end = line + COMMAND_LINE_SIZE - 1;
+    char* p = line;
+    for (char** word = argv; *word; ++word) {
+        if (word != argv) {
+            if (p == end)
+                return false;
+            *p++ = ' ';
+        }
+        for (const char* s = *word; *s; ++s) {
+            if (p == end)
+                return false;
+            *p++ = *s;
+        }
+    }
+    *p = 0;
+    return true;
+}
+
+static int32_t fail_with(uint32_t error, ShellContext* ctx)
+{
+    ctx->exit_code = error;
+    return -static_cast<int32_t>(error);
+}
+
+static SysHandle open_if_named(const char* name, bool append)
+{
+    return name ? open_output(name, append) : SYS_NO_HANDLE;
+}
+
+// Opens the command's files and starts the program; pipe ends win over files. Every file
+// opened here is closed on return, also when an interrupt unwinds.
+static int32_t start_redirected(const char* line, ShellContext* ctx, SysHandle pipe_in,
+                                SysHandle pipe_out)
+{
+    bool append = (ctx->redir_flags & REDIR_APPEND) != 0;
+    HandleOwner out(open_if_named(ctx->out_path, append));
+    HandleOwner in(ctx->in_path ? open_input(ctx->in_path, true) : SYS_NO_HANDLE);
+    HandleOwner err(open_if_named(ctx->err_path, append));
+    // Without a file of its own, standard error shares the output file.
+    SysHandle error = ctx->err_path ? err.handle : out.handle;
+    SysHandle input = pipe_in != SYS_NO_HANDLE ? pipe_in : in.handle;
+    SysHandle output = pipe_out != SYS_NO_HANDLE ? pipe_out : out.handle;
+    return start_program(line, ctx, input, output, error);
+}
+
+int32_t run_external(char** argv, ShellContext* ctx)
+{
+    if (!argv[0])
+        return 0;
+    // The pipe of the previous command is this program's, started or not.
+    HandleOwner pipe_in(ctx->pending_pipe);
+    ctx->pending_pipe = SYS_NO_HANDLE;
+    if (PLATFORM_BACKSLASH_COMMANDS)
+        to_backslashes(argv[0]);
+    char line[COMMAND_LINE_SIZE];
+    if (!join_words(line, argv))
+        return fail_with(COMMAND_ERROR_TOO_LONG, ctx);
+    if (ctx->options & OPT_ECHO) {
+        out_str(line);
+        out_str("\r\n");
+    }
+    HandleOwner pipe_out;
+    if (ctx->options & OPT_PIPE) {
+        SysHandle read_end = SYS_NO_HANDLE;
+        SysHandle write_end = SYS_NO_HANDLE;
+        uint32_t error = sys_make_pipe(&read_end, &write_end);
+        if (error)
+            return fail_with(error, ctx);
+        ctx->pending_pipe = read_end;
+        pipe_out.reset(write_end);
+    }
+    return start_redirected(line, ctx, pipe_in.handle, pipe_out.handle);
+}
+
+int32_t start_program(const char* line, ShellContext* ctx, SysHandle input, SysHandle output,
+                      SysHandle error)
+{
+    ctx->exit_code = 0;
+    // The child shares the terminal and follows the shell's output so far.
+    sys_restore_terminal();
+    sys_flush_out();
+    bool wait = (ctx->options & OPT_NOWAIT) == 0;
+    uint32_t failure = sys_start_program(line, input, output, error, wait, &ctx->exit_code);
+    if (failure)
+        return fail_with(failure, ctx);
+    return 0;
+}
+
+SysHandle open_output(const char* name, bool append) { return sys_open_output(name, append); }
+
+SysHandle open_input(const char* name, bool inheritable)
+{
+    return sys_open_input(name, inheritable);
+}

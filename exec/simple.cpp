@@ -1,0 +1,124 @@
+// simple.cpp: variables (set, export, unset) and the small built-ins.
+#include "exec/simple.h"
+
+#include "console/output.h"
+#include "parse/char_class.h"
+#include "parse/read_word.h"
+#include "parse/special.h"
+#include "parse/strings.h"
+
+// Option numbers of `set` rewrite these bits; the others are the shell's own state.
+constexpr uint32_t OPT_SETTABLE = OPT_NOEXIT | OPT_ECHO | OPT_TRACE;
+
+constexpr int CTRL_KEY_MASK = 0x1F;
+
+static void print_env_entry(const char* entry, void*)
+{
+    out_str(entry);
+    out_newline();
+}
+
+// True when the scanned name lost bytes to the name buffer; `after` is where scanning stopped.
+static bool name_was_cut(const char* word, const char* after, const char* name)
+{
+    size_t span = static_cast<size_t>(after - word);
+    if (word[0] == '{')
+        span = span >= 2 ? span - 2 : 0;
+    size_t kept = 0;
+    while (name[kept])
+        ++kept;
+    return span > kept;
+}
+
+// One word of `set`: an assignment or an option number. False for anything else.
+static bool apply_set_word(const char* word, ShellContext* ctx)
+{
+    char name[NAME_SIZE];
+    const char* rest = scan_name(name, word);
+    if (*rest == '=') {
+        // A name too long for the buffer is refused rather than set under a shortened name.
+        if (name_was_cut(word, rest, name))
+            return false;
+        sys_set_env(name, rest + 1);
+        return true;
+    }
+    if (!has_class(name[0], CC_DIGIT))
+        return false;
+    ctx->options &= ~OPT_SETTABLE;
+    ctx->options |= parse_decimal(name);
+    return true;
+}
+
+int32_t builtin_set(char** words, ShellContext* ctx)
+{
+    if (!words[0]) {
+        sys_for_each_env(print_env_entry, nullptr);
+        return 0;
+    }
+    for (; *words; ++words)
+        if (!apply_set_word(*words, ctx))
+            return -1; // the words before it stay applied
+    return 0;
+}
+
+int32_t builtin_unset(char** words, ShellContext*)
+{
+    for (; *words; ++words)
+        sys_set_env(*words, nullptr);
+    return 0;
+}
+
+static bool is_no_newline_switch(const char* word)
+{
+    return word[0] == '-' && word[1] == 'n' && word[2] == 0;
+}
+
+int32_t builtin_echo(char** words, ShellContext*)
+{
+    bool newline = true;
+    // Only leading "-n" words are switches; once a word is printed, "-n" is text.
+    for (; *words && is_no_newline_switch(*words); ++words)
+        newline = false;
+    for (char** word = words; *word; ++word) {
+        if (word != words)
+            out_str(" ");
+        out_str(*word);
+    }
+    if (newline)
+        out_newline();
+    return 0;
+}
+
+int32_t builtin_cd(char** words, ShellContext*)
+{
+    char home[ENV_VALUE_SIZE];
+    const char* target = words[0];
+    if (!target) {
+        if (read_env("HOME", home) != 0)
+            return 0; // no HOME: nothing to do
+        target = home;
+    }
+    // 1, not 0, on success; a failure is reported by line execution with `cd` as subject.
+    return sys_set_current_directory(target) ? 1 : -1;
+}
+
+int32_t builtin_true(char** words, ShellContext*)
+{
+    // The number is the status, so `true 1` hands the control-flow built-ins a false.
+    return words[0] ? static_cast<int32_t>(parse_decimal(words[0])) : 0;
+}
+
+int32_t builtin_colon(char**, ShellContext*) { return 0; }
+
+// `drv` and `ps` share this handler: they accept anything and do nothing.
+int32_t builtin_drv(char**, ShellContext*) { return 0; }
+
+int32_t builtin_ctrlkey(char** words, ShellContext* ctx)
+{
+    // Pairs KEY ACTION; a last word without its partner is ignored.
+    for (; words[0] && words[1]; words += 2) {
+        uint32_t key = parse_decimal(words[0]) & CTRL_KEY_MASK;
+        ctx->store->key_actions[key] = static_cast<uint8_t>(parse_decimal(words[1]));
+    }
+    return 0;
+}

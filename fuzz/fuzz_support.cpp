@@ -1,0 +1,79 @@
+// fuzz_support.cpp: jail, silence and reset for the fuzz targets.
+#include "fuzz_support.h"
+
+#include "core/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+static void exit_hook(uint32_t)
+{
+    throw FuzzExit{};
+}
+
+static void enter_jail()
+{
+    const char* jail = std::getenv("VREL_FUZZ_JAIL");
+    if (!jail || chdir(jail) != 0 || chroot(".") != 0 || chdir("/work") != 0) {
+        std::fprintf(stderr, "fuzz: these inputs may remove files; run as root with "
+                             "VREL_FUZZ_JAIL naming a prepared jail (see fuzz/run.sh)\n");
+        std::abort();
+    }
+    // The jail's /work belongs to nobody; nothing else in it can be removed from here.
+    if (setgid(65534) != 0 || setuid(65534) != 0)
+        std::abort();
+}
+
+void fuzz_init()
+{
+    static bool ready = false;
+    if (ready)
+        return;
+    ready = true;
+    enter_jail();
+    int null_fd = open("/dev/null", O_RDWR);
+    dup2(null_fd, 0);
+    dup2(null_fd, 1);
+    close(null_fd);
+    char name[] = "vrel";
+    char* argv[] = {name, nullptr};
+    sys_init(1, argv);
+    sys_disable_programs(true);
+    sys_set_exit_hook(exit_hook);
+}
+
+ShellContext* fuzz_context()
+{
+    init_context(&shell_context);
+    return &shell_context;
+}
+
+static void collect_name(const char* entry, void* data)
+{
+    std::string text(entry);
+    auto* names = static_cast<std::vector<std::string>*>(data);
+    names->push_back(text.substr(0, text.find('=', 1)));
+}
+
+void fuzz_reset(ShellContext* ctx)
+{
+    if (ctx->pending_pipe != SYS_NO_HANDLE)
+        sys_close(ctx->pending_pipe);
+    ctx->pending_pipe = SYS_NO_HANDLE;
+    std::vector<std::string> names;
+    sys_for_each_env(collect_name, &names);
+    for (const std::string& name : names)
+        sys_set_env(name.c_str(), nullptr);
+    sys_set_current_directory("/work");
+    sys_flush_out();
+}
+
+std::string fuzz_text(const uint8_t* data, size_t size)
+{
+    std::string text(reinterpret_cast<const char*>(data), size);
+    return text.substr(0, text.find('\0'));
+}

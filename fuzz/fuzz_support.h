@@ -1,0 +1,22 @@
+// fuzz_support.h: the common ground of the fuzz targets.
+#pragma once
+
+#include "core/shell.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Thrown by the exit hook so that `exit` ends one input, not the fuzzer.
+struct FuzzExit {
+};
+
+// Once per process: locks the process into the jail directory named by VREL_FUZZ_JAIL (it
+// runs commands that may remove files), silences output, switches program starts off.
+void fuzz_init();
+// A fresh context for one input.
+ShellContext* fuzz_context();
+// Puts the process back as it was before the input: directory, environment, open pipe.
+void fuzz_reset(ShellContext* ctx);
+// The input as a NUL-terminated line, cut at its first NUL byte.
+std::string fuzz_text(const uint8_t* data, size_t size);

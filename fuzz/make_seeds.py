@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Writes seed inputs for one fuzz target, taken from the end-to-end cases and unit tests."""
+import glob
+import os
+import re
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def case_lines():
+    for path in glob.glob(os.path.join(ROOT, "tests", "e2e", "*.cases")):
+        with open(path, encoding="utf-8", errors="surrogateescape") as f:
+            for line in f:
+                if line.startswith("run: "):
+                    yield line[5:].rstrip("\n")
+
+
+def seeds_for(target):
+    lines = list(case_lines())
+    if target in ("run_line",):
+        return [l.encode("utf-8", "surrogateescape") for l in lines]
+    if target == "read_word":
+        return [bytes([i % 64]) + l.encode("utf-8", "surrogateescape") for i, l in enumerate(lines)]
+    if target == "expand":
+        names = set()
+        for l in lines:
+            names.update(re.findall(r"\$\{([^}]*)\}", l))
+        return [n.encode() for n in sorted(names)] or [b"a:nfu"]
+    if target == "eval_expr":
+        exprs = set()
+        for l in lines:
+            exprs.update(re.findall(r"@ '?[A-Za-z_]+=([^' ;]*)", l))
+        return [e.encode() for e in sorted(exprs)] + [b"(1+2)*3", b"7/0", b"1>=2|3"]
+    if target == "test":
+        words = []
+        for l in lines:
+            for m in re.findall(r"(?:test|\[) ([^;]*)", l):
+                words.append(b"\0".join(w.encode() for w in m.split()))
+        return words or [b"-f\0x"]
+    if target == "reader_line":
+        out = []
+        for i, path in enumerate(sorted(glob.glob(os.path.join(ROOT, "tests", "e2e", "*.cases")))):
+            with open(path, "rb") as f:
+                out.append(bytes([i]) + f.read(4000))
+        return out
+    raise SystemExit("unknown target " + target)
+
+
+def main():
+    target, folder = sys.argv[1], sys.argv[2]
+    os.makedirs(folder, exist_ok=True)
+    for i, seed in enumerate(seeds_for(target)):
+        with open(os.path.join(folder, "seed%04d" % i), "wb") as f:
+            f.write(seed)
+
+
+if __name__ == "__main__":
+    main()

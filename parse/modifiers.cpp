@@ -1,0 +1,132 @@
+// modifiers.cpp: the one-letter modifiers of ${name:list}, applied to a value in place.
+#include "console/output.h"
+#include "parse/expand.h"
+#include "parse/read_word.h"
+#include "parse/strings.h"
+
+#include <cstring>
+
+// Removes the first `count` bytes (copying forward is safe for a shift to the left).
+static void drop_front(char* value, size_t count) { copy_end(value, value + count); }
+
+static void keep_extension(char* value)
+{
+    char* dot = extension_of(value);
+    if (*dot == '.')
+        drop_front(value, static_cast<size_t>(dot + 1 - value));
+    else
+        value[0] = 0;
+}
+
+static void hex_of_number(char* value)
+{
+    uint32_t number = parse_decimal(value);
+    *format_hex(value, number, 8) = 0;
+}
+
+static void character_of_number(char* value)
+{
+    value[0] = static_cast<char>(parse_decimal(value) & 0xFF);
+    value[1] = 0;
+}
+
+// A value may pick words from itself (v='${v:w1}'), which would never end; nested picks
+// deeper than this give the empty word.
+constexpr int PICK_DEPTH = 16;
+static int pick_depth = 0;
+
+// Counts one nested word pick, also when an interrupt unwinds it.
+struct PickGuard {
+    PickGuard() { ++pick_depth; }
+    PickGuard(const PickGuard&) = delete;
+    PickGuard& operator=(const PickGuard&) = delete;
+    ~PickGuard() { --pick_depth; }
+};
+
+// Replaces value by its n-th word as the word reader cuts it (the last one when there are
+// fewer). A '#' ends the words there, as it ends the words of a line.
+static void pick_word(char* value, uint32_t n, ShellContext* ctx)
+{
+    if (n == 0)
+        return;
+    PickGuard guard;
+    char word[EXPANSION_SIZE];
+    word[0] = 0;
+    const char* p = value;
+    for (uint32_t i = 0; i < n && pick_depth <= PICK_DEPTH; ++i) {
+        const char* start = skip_blanks(p);
+        if (*start == 0 || *start == '#')
+            break;
+        p = read_word(word, sizeof word, start, ctx);
+    }
+    copy_end(value, word);
+}
+
+static void apply_modifier(char* value, const char* letter, ShellContext* ctx)
+{
+    uint32_t n = parse_decimal(letter + 1);
+    size_t length = std::strlen(value);
+    switch (*letter) {
+    case '/':
+        to_forward_slashes(value);
+        break;
+    case '\\':
+        to_backslashes(value);
+        break;
+    case '?':
+        format_unsigned(value, static_cast<uint32_t>(length));
+        break;
+    case 'c':
+        if (n <= length)
+            drop_front(value, n);
+        break;
+    case 'd':
+        format_unsigned(value, static_cast<unsigned char>(value[0]));
+        break;
+    case 'e':
+        keep_extension(value);
+        break;
+    case 'f':
+        *extension_of(value) = 0;
+        break;
+    case 'h':
+        hex_of_number(value);
+        break;
+    case 'l':
+        to_lower(value);
+        break;
+    case 'n':
+        drop_front(value, static_cast<size_t>(file_part(value) - value));
+        break;
+    case 'p':
+        out_str(value);
+        break;
+    case 'q':
+        value[0] = 0;
+        break;
+    case 'r':
+        *file_part(value) = 0;
+        break;
+    case 's':
+        character_of_number(value);
+        break;
+    case 't':
+        if (n < length)
+            value[n] = 0;
+        break;
+    case 'u':
+        to_upper(value);
+        break;
+    case 'w':
+        pick_word(value, n, ctx);
+        break;
+    default:
+        break;
+    }
+}
+
+void apply_modifiers(char* value, const char* list, ShellContext* ctx)
+{
+    for (const char* letter = list; *letter != 0; ++letter)
+        apply_modifier(value, letter, ctx);
+}

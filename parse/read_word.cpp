@@ -1,0 +1,196 @@
+// read_word.cpp: reads one word with quoting, escapes, expansions and backquoted commands.
+#include "parse/read_word.h"
+
+#include "core/run_line.h"
+#include "parse/char_class.h"
+#include "parse/expand.h"
+#include "parse/strings.h"
+
+// Quote state of one word. A backquoted command is consumed whole the moment it opens, so
+// QUOTE_BACK never stands while the word is scanned; it keeps its place in the checks.
+constexpr unsigned QUOTE_DOUBLE = 1;
+constexpr unsigned QUOTE_SINGLE = 2;
+constexpr unsigned QUOTE_BACK = 4;
+
+// The caller's output area. Nothing is written at or past `end` but the terminator's own
+// byte, and once one piece did not fit nothing more is added: a cut word is a prefix of the
+// whole word and never ends in half a double-byte character.
+struct WordOut {
+    char* pos;
+    char* end;
+    bool full;
+};
+
+static void put_bytes(WordOut* word, const char* bytes, int count)
+{
+    if (word->full || word->end - word->pos <= count) {
+        word->full = true;
+        return;
+    }
+    while (count-- > 0)
+        *word->pos++ = *bytes++;
+}
+
+// Appends an expansion's value as it is: it is not scanned again.
+static void put_text(WordOut* word, const char* text)
+{
+    for (int width; *text != 0; text += width) {
+        width = char_width(text);
+        put_bytes(word, text, width);
+    }
+}
+
+// '>' may follow the first byte, and 'e' may follow a '>': `>`, `>>e`, `|>`, `&>e`, `;>`...
+static const char* read_operator(WordOut* word, const char* p)
+{
+    const char* start = p++;
+    if (*p == '>')
+        ++p;
+    if (p[-1] == '>' && *p == 'e')
+        ++p;
+    put_bytes(word, start, static_cast<int>(p - start));
+    return p;
+}
+
+// At a backslash: `\cX` is the control character X ^ 0x40, any other byte stands for itself.
+// A backslash (or `\c`) at the end of the text adds nothing.
+static const char* read_escape(WordOut* word, const char* p)
+{
+    if (p[1] == 0)
+        return p + 1;
+    if (p[1] != 'c') {
+        put_bytes(word, p + 1, 1);
+        return p + 2;
+    }
+    if (p[2] == 0)
+        return p + 2;
+    char control = static_cast<char>(p[2] ^ 0x40);
+    put_bytes(word, &control, 1);
+    return p + 3;
+}
+
+// At a backquote: runs the text up to the next backquote as a command line now. The command
+// writes where it writes; the word gets nothing from it. A command too long for the buffer is
+// not run at all, since a cut command line could do something else than the whole one.
+static const char* run_backquoted(const char* p, ShellContext* ctx)
+{
+    const char* start = p + 1;
+    const char* end = start;
+    while (*end != 0 && *end != '`')
+        ++end;
+    if (end - start < static_cast<ptrdiff_t>(EXPANSION_SIZE)) {
+        char command[EXPANSION_SIZE];
+        char* q = command;
+        for (const char* s = start; s < end; ++s)
+            *q++ = *s;
+        *q = 0;
+        run_line(command, ctx);
+    }
+    return *end == '`' ? end + 1 : end;
+}
+
+static void put_expansion(WordOut* word, const char* name, ShellContext* ctx)
+{
+    char value[EXPANSION_SIZE];
+    expand_parameter(name, ctx, value);
+    put_text(word, value);
+}
+
+// At a '$': one special byte, or a name as scan_name reads it (an empty name gives nothing).
+static const char* read_parameter(WordOut* word, const char* p, ShellContext* ctx)
+{
+    char name[NAME_SIZE];
+    if (char_index("?/0123456789*@<", p[1]) != 0) {
+        name[0] = p[1];
+        name[1] = 0;
+        p += 2;
+    } else {
+        p = scan_name(name, p + 1);
+    }
+    put_expansion(word, name, ctx);
+    return p;
+}
+
+// A single quote always switches single quoting; inside double quotes it is also kept.
+static void single_quote(WordOut* word, const char* p, unsigned* quote)
+{
+    *quote ^= QUOTE_SINGLE;
+    if (*quote & (QUOTE_DOUBLE | QUOTE_BACK))
+        put_bytes(word, p, 1);
+}
+
+// A byte that acts (quote, escape, command, home, parameter); the position behind it.
+static const char* read_active(WordOut* word, const char* p, unsigned* quote, ShellContext* ctx)
+{
+    switch (*p) {
+    case '"':
+        *quote ^= QUOTE_DOUBLE;
+        return p + 1;
+    case '\'':
+        single_quote(word, p, quote);
+        return p + 1;
+    case '\\':
+        return read_escape(word, p);
+    case '`':
+        return run_backquoted(p, ctx);
+    case '~':
+        put_expansion(word, "HOME", ctx);
+        return p + 1;
+    default:
+        return read_parameter(word, p, ctx);
+    }
+}
+
+static const char* read_ordinary(WordOut* word, const char* p, ShellContext* ctx)
+{
+    unsigned quote = 0;
+    while (*p != 0 && *p != '\n') {
+        // After a lead byte the next byte is half of the same character, even if it looks
+        // like a quote.
+        if (char_width(p) == 2) {
+            put_bytes(word, p, 2);
+            p += 2;
+        } else if (quote == 0 && char_index("\t #&;<>|", *p) != 0) {
+            break;
+        } else if (*p == '\r') {
+            ++p;
+        } else if (char_index("\"'\\`~$", *p) == 0 || ((quote & QUOTE_SINGLE) && *p != '\'')) {
+            put_bytes(word, p++, 1);
+        } else {
+            p = read_active(word, p, &quote, ctx);
+        }
+    }
+    return p;
+}
+
+const char* read_word(char* out, size_t out_size, const char* text, ShellContext* ctx)
+{
+    WordOut word = {out, out + out_size, false};
+    const char* p = skip_blanks(text);
+    if (*p != 0 && char_index("><|&;", *p) != 0)
+        p = read_operator(&word, p);
+    else
+        p = read_ordinary(&word, p, ctx);
+    if (word.pos < word.end)
+        *word.pos = 0;
+    ctx->word_end = word.pos;
+    return p;
+}
+
+const char* scan_name(char* dst, const char* text)
+{
+    char* last = dst + NAME_SIZE - 1;
+    if (*text == '{') {
+        for (++text; *text != 0 && *text != '}'; ++text)
+            if (dst < last)
+                *dst++ = *text;
+        if (*text == '}')
+            ++text;
+    } else {
+        for (; has_class(*text, CC_NAME); ++text)
+            if (dst < last)
+                *dst++ = *text;
+    }
+    *dst = 0;
+    return text;
+}

@@ -1,0 +1,182 @@
+// copy.cpp: copying files and moving them, across file systems too.
+//
+// A copy is written to a fresh file beside the destination and renamed over it only when it is
+// complete, so a failure half way leaves both the source and the old destination as they were,
+// and copying a file onto itself can never empty it.
+#include "platform/platform.h"
+#include "posix_layer.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+constexpr size_t COPY_BUFFER_SIZE = 65536;
+
+// Closes the descriptors of one copy, however it ends.
+struct CopyFiles {
+    int source = -1, held_target = -1, temporary = -1;
+    bool device_target = false; // an existing device or pipe is written, never replaced
+    std::string temporary_name;
+    ~CopyFiles()
+    {
+        for (int fd : {source, held_target, temporary})
+            if (fd >= 0)
+                close(fd);
+        if (!temporary_name.empty())
+            unlink(temporary_name.c_str());
+    }
+};
+
+static bool fail(int code)
+{
+    keep_error(code);
+    return false;
+}
+
+// A link as destination is written through to the file it names, as a user expects.
+static std::string resolve_target(const char* to)
+{
+    struct stat info;
+    char real[PATH_MAX];
+    if (lstat(to, &info) == 0 && S_ISLNK(info.st_mode) && realpath(to, real))
+        return real;
+    return to;
+}
+
+static std::string directory_of(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Checks an existing destination and holds its lock until the new contents replace it.
+static bool hold_target(const std::string& target, const struct stat* source, CopyFiles* files)
+{
+    struct stat info;
+    if (stat(target.c_str(), &info) != 0)
+        return errno == ENOENT || fail(errno);
+    if (S_ISDIR(info.st_mode))
+        return fail(EISDIR);
+    if (!S_ISREG(info.st_mode)) {
+        files->device_target = true;
+        return true;
+    }
+    if (info.st_dev == source->st_dev && info.st_ino == source->st_ino)
+        return fail(EINVAL);
+    if (!(info.st_mode & S_IWUSR)) // a read-only destination is not replaced
+        return fail(EACCES);
+    files->held_target = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    if (files->held_target < 0)
+        return fail(errno);
+    return flock(files->held_target, LOCK_EX | LOCK_NB) == 0 || fail(errno);
+}
+
+static bool copy_contents(int from, int to)
+{
+    static char buffer[COPY_BUFFER_SIZE];
+    for (;;) {
+        ssize_t count = read(from, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return fail(errno);
+        if (count == 0)
+            return true;
+        if (!write_all(to, buffer, static_cast<size_t>(count)))
+            return fail(errno);
+    }
+}
+
+static bool copy_into_device(const std::string& target, CopyFiles* files)
+{
+    files->temporary = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (files->temporary < 0)
+        return fail(errno);
+    return copy_contents(files->source, files->temporary);
+}
+
+static void copy_stored_attributes(int from, int to)
+{
+    char value[64];
+    ssize_t length = fgetxattr(from, "user.DOSATTRIB", value, sizeof value);
+    if (length > 0)
+        fsetxattr(to, "user.DOSATTRIB", value, static_cast<size_t>(length), 0);
+}
+
+static bool finish_copy(const struct stat* source, bool keep_time, CopyFiles* files)
+{
+    copy_stored_attributes(files->source, files->temporary);
+    if (fchmod(files->temporary, source->st_mode & 0777) != 0)
+        return fail(errno);
+    if (keep_time) {
+        struct timespec times[2] = {source->st_atim, source->st_mtim};
+        futimens(files->temporary, times);
+    }
+    int fd = files->temporary;
+    files->temporary = -1;
+    return close(fd) == 0 || fail(errno);
+}
+
+static bool open_source(const char* from, struct stat* info, CopyFiles* files)
+{
+    files->source = open(from, O_RDONLY | O_CLOEXEC);
+    if (files->source < 0 || fstat(files->source, info) != 0)
+        return fail(errno);
+    if (S_ISDIR(info->st_mode))
+        return fail(EISDIR);
+    if (!S_ISREG(info->st_mode))
+        return fail(EINVAL);
+    // A file that the shell or a child holds for writing is not read behind its back.
+    return flock(files->source, LOCK_SH | LOCK_NB) == 0 || fail(errno);
+}
+
+bool copy_file(const char* from, const char* to, bool keep_time)
+{
+    CopyFiles files;
+    struct stat source;
+    if (!open_source(from, &source, &files))
+        return false;
+    std::string target = resolve_target(to);
+    if (!hold_target(target, &source, &files))
+        return false;
+    if (files.device_target)
+        return copy_into_device(target, &files);
+    std::string name = directory_of(target) + "/.vrel-copy-XXXXXX";
+    files.temporary = mkostemp(name.data(), O_CLOEXEC);
+    if (files.temporary < 0)
+        return fail(errno);
+    files.temporary_name = name;
+    if (!copy_contents(files.source, files.temporary) || !finish_copy(&source, keep_time, &files))
+        return false;
+    if (rename(name.c_str(), target.c_str()) != 0)
+        return fail(errno);
+    files.temporary_name.clear();
+    return true;
+}
+
+bool sys_copy(const char* from, const char* to) { return copy_file(from, to, false); }
+
+bool sys_move(const char* from, const char* to)
+{
+    if (rename(from, to) == 0)
+        return true;
+    if (errno != EXDEV)
+        return fail(errno);
+    // Across file systems a file is copied, and the source goes only once the copy is whole.
+    struct stat info;
+    if (lstat(from, &info) != 0)
+        return fail(errno);
+    if (!S_ISREG(info.st_mode))
+        return fail(EXDEV);
+    if (!copy_file(from, to, true))
+        return false;
+    return unlink(from) == 0 || fail(errno);
+}

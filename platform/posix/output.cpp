@@ -1,0 +1,52 @@
+// output.cpp: the shell's standard output, buffered unless it is a terminal, and standard error.
+#include "platform/platform.h"
+#include "posix_layer.h"
+
+#include <cstring>
+#include <unistd.h>
+
+// Output to a file or pipe is gathered here and written in large pieces.
+constexpr size_t OUT_BUFFER_SIZE = 65536;
+
+static char out_buffer[OUT_BUFFER_SIZE];
+static size_t out_used = 0;
+static int out_terminal = -1; // -1: not asked yet
+
+static bool out_is_terminal()
+{
+    if (out_terminal < 0)
+        out_terminal = isatty(STDOUT_FILENO) ? 1 : 0;
+    return out_terminal == 1;
+}
+
+void sys_flush_out()
+{
+    if (out_used == 0)
+        return;
+    write_all(STDOUT_FILENO, out_buffer, out_used); // write errors are ignored
+    out_used = 0;
+}
+
+void sys_write_out(const char* data, size_t size)
+{
+    // The line editor echoes single bytes and relies on each one being visible at once.
+    if (out_is_terminal()) {
+        write_all(STDOUT_FILENO, data, size);
+        return;
+    }
+    if (out_used + size > OUT_BUFFER_SIZE)
+        sys_flush_out();
+    if (size >= OUT_BUFFER_SIZE) {
+        write_all(STDOUT_FILENO, data, size);
+        return;
+    }
+    memcpy(out_buffer + out_used, data, size);
+    out_used += size;
+}
+
+void sys_write_error(const char* text)
+{
+    // Output written before the message comes before it, also when both go to one file.
+    sys_flush_out();
+    write_all(STDERR_FILENO, text, strlen(text));
+}

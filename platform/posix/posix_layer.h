@@ -1,0 +1,22 @@
+// posix_layer.h: what the files of the POSIX layer share among themselves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <sys/stat.h>
+
+// Keeps `code` (an errno value) for sys_last_error.
+void keep_error(int code);
+// Writes every byte, going on after interrupted or partial writes: false on an error.
+bool write_all(int fd, const void* data, size_t size);
+// The running shell's own executable, or null when it is not known.
+const char* own_executable();
+// Makes the layer's own array the process environment (once, and again if someone replaced it).
+void take_over_environment();
+// Puts the terminal back from inside a signal handler (async-signal-safe).
+void restore_terminal_from_signal();
+// The attribute word of `path` whose lstat result is `info`.
+uint32_t attributes_from_stat(const char* path, const struct stat* info);
+// Copies the contents, permission bits and stored attributes of one file safely; with
+// `keep_time` the modification time too. False with the error kept.
+bool copy_file(const char* from, const char* to, bool keep_time);

@@ -1,0 +1,104 @@
+// process.cpp: start and end of the process, the command line, error codes and signals.
+#include "platform/platform.h"
+#include "posix_layer.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+static std::string command_line;
+static std::string executable;
+static uint32_t last_error = 0;
+
+void keep_error(int code) { last_error = static_cast<uint32_t>(code); }
+
+uint32_t sys_last_error() { return last_error; }
+
+const char* own_executable() { return executable.empty() ? nullptr : executable.c_str(); }
+
+// A signal that ends the shell first gives the terminal back its normal mode.
+static void on_fatal_signal(int signal_number)
+{
+    restore_terminal_from_signal();
+    // The handler was one-shot: the default action is back, and the signal raised here stays
+    // blocked until the handler returns, then ends the process as it would have.
+    raise(signal_number);
+}
+
+static void install(int signal_number, void (*handler)(int))
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal_number, &action, nullptr);
+}
+
+static void install_fatal_unless_ignored(int signal_number)
+{
+    struct sigaction current = {};
+    if (sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+        return;
+    install(signal_number, on_fatal_signal);
+}
+
+static void at_process_exit()
+{
+    sys_flush_out();
+    sys_restore_terminal();
+}
+
+static void remember_executable()
+{
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length > 0)
+        executable.assign(path, static_cast<size_t>(length));
+}
+
+void sys_init(int argc, char** argv)
+{
+    command_line.clear();
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            command_line += ' ';
+        command_line += argv[i];
+    }
+    remember_executable();
+    take_over_environment();
+    // A reader that goes away must not kill the shell; its children get the default back.
+    signal(SIGPIPE, SIG_IGN);
+    for (int signal_number : {SIGHUP, SIGINT, SIGTERM, SIGQUIT})
+        install_fatal_unless_ignored(signal_number);
+    atexit(at_process_exit);
+}
+
+const char* sys_command_line() { return command_line.c_str(); }
+
+void sys_exit(uint32_t code)
+{
+    at_process_exit();
+    exit(static_cast<int>(code));
+}
+
+static void (*interrupt_handlers[NSIG])(int);
+
+// Serves one signal, as on Windows: a second one before the shell puts the handler back takes
+// the default action (after the terminal is restored).
+static void on_interrupt_signal(int signal_number)
+{
+    int saved_errno = errno;
+    install(signal_number, on_fatal_signal);
+    interrupt_handlers[signal_number](signal_number);
+    errno = saved_errno;
+}
+
+void sys_on_interrupt(void (*handler)(int))
+{
+    for (int signal_number : {SIGINT, SIGTERM, SIGQUIT}) {
+        interrupt_handlers[signal_number] = handler;
+        install(signal_number, on_interrupt_signal);
+    }
+}

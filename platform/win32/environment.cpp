@@ -1,0 +1,62 @@
+// environment.cpp: the process environment, where every shell variable lives.
+#include "platform/platform.h"
+#include "platform/win32/last_error.h"
+
+#include <windows.h>
+
+size_t sys_get_env(const char* name, char* buffer, size_t size)
+{
+    if (size == 0)
+        return 0;
+    DWORD limit = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
+    DWORD length = GetEnvironmentVariableA(name, buffer, limit);
+    // A value that does not fit gives the size it would need, which is never below `limit`.
+    if (length == 0 || length >= limit) {
+        buffer[0] = 0;
+        return 0;
+    }
+    return length;
+}
+
+static bool valid_name(const char* name)
+{
+    if (!name[0])
+        return false;
+    for (const char* p = name; *p; ++p) {
+        if (*p == '=')
+            return false;
+    }
+    return true;
+}
+
+bool sys_set_env(const char* name, const char* value)
+{
+    if (!valid_name(name)) {
+        keep_error(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (SetEnvironmentVariableA(name, value))
+        return true;
+    // Removing a variable that is not there already leaves the environment as asked.
+    if (!value && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+        return true;
+    keep_last_error();
+    return false;
+}
+
+void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data)
+{
+    // The block is a copy, so the visitor may change variables while we walk it. Entries
+    // with an empty name ("=C:=C:\work") are the system's per-drive directories, not variables.
+    char* block = GetEnvironmentStrings();
+    if (!block)
+        return;
+    for (const char* entry = block; *entry;) {
+        if (*entry != '=')
+            visit(entry, data);
+        while (*entry)
+            ++entry;
+        ++entry;
+    }
+    FreeEnvironmentStringsA(block);
+}

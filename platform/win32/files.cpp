@@ -1,0 +1,156 @@
+// files.cpp: files, pipes and handles; attributes, removal, copies and the current directory.
+#include "platform/platform.h"
+#include "platform/win32/last_error.h"
+
+#include <windows.h>
+
+static SysHandle handle_or_none(HANDLE handle)
+{
+    if (handle == INVALID_HANDLE_VALUE) {
+        keep_last_error();
+        return SYS_NO_HANDLE;
+    }
+    return reinterpret_cast<SysHandle>(handle);
+}
+
+static HANDLE native(SysHandle handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// Share mode 0 everywhere: a file the shell or a child holds cannot be opened a second time.
+SysHandle sys_open_input(const char* name, bool inheritable)
+{
+    SECURITY_ATTRIBUTES security{sizeof(security), nullptr, inheritable};
+    return handle_or_none(CreateFileA(name, GENERIC_READ, 0, &security, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+SysHandle sys_open_output(const char* name, bool append)
+{
+    SECURITY_ATTRIBUTES security{sizeof(security), nullptr, TRUE};
+    HANDLE handle = CreateFileA(name, GENERIC_WRITE, 0, &security,
+                                append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (handle != INVALID_HANDLE_VALUE && append)
+        SetFilePointer(handle, 0, nullptr, FILE_END);
+    return handle_or_none(handle);
+}
+
+int64_t sys_read(SysHandle handle, void* buffer, size_t size)
+{
+    DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (ReadFile(native(handle), buffer, chunk, &got, nullptr))
+        return got;
+    // The writer of a pipe has gone: that is the end of the data, not a fault.
+    if (GetLastError() == ERROR_BROKEN_PIPE)
+        return 0;
+    keep_last_error();
+    return -1;
+}
+
+bool sys_write(SysHandle handle, const void* data, size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+        DWORD done = 0;
+        if (!WriteFile(native(handle), bytes, chunk, &done, nullptr)) {
+            keep_last_error();
+            return false;
+        }
+        bytes += done;
+        size -= done;
+    }
+    return true;
+}
+
+void sys_close(SysHandle handle)
+{
+    if (handle != SYS_NO_HANDLE)
+        CloseHandle(native(handle));
+}
+
+uint32_t sys_make_pipe(SysHandle* read_end, SysHandle* write_end)
+{
+    SECURITY_ATTRIBUTES security{sizeof(security), nullptr, TRUE};
+    HANDLE reader, writer;
+    if (!CreatePipe(&reader, &writer, &security, 0))
+        return keep_last_error();
+    *read_end = reinterpret_cast<SysHandle>(reader);
+    *write_end = reinterpret_cast<SysHandle>(writer);
+    return 0;
+}
+
+static bool succeeded(BOOL result)
+{
+    if (!result)
+        keep_last_error();
+    return result != 0;
+}
+
+uint32_t sys_get_attributes(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        keep_last_error();
+    return attributes;
+}
+
+bool sys_set_attributes(const char* path, uint32_t attributes)
+{
+    return succeeded(SetFileAttributesA(path, attributes));
+}
+
+bool sys_delete_file(const char* path)
+{
+    return succeeded(DeleteFileA(path));
+}
+
+bool sys_remove_directory(const char* path)
+{
+    return succeeded(RemoveDirectoryA(path));
+}
+
+bool sys_make_directory(const char* path)
+{
+    return succeeded(CreateDirectoryA(path, nullptr));
+}
+
+bool sys_move(const char* from, const char* to)
+{
+    if (MoveFileA(from, to))
+        return true;
+    // A file going to another drive is copied and then removed; directories cannot be.
+    if (GetLastError() == ERROR_NOT_SAME_DEVICE)
+        return succeeded(MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED));
+    keep_last_error();
+    return false;
+}
+
+bool sys_copy(const char* from, const char* to)
+{
+    return succeeded(CopyFileA(from, to, FALSE));
+}
+
+bool sys_set_current_directory(const char* path)
+{
+    return succeeded(SetCurrentDirectoryA(path));
+}
+
+size_t sys_get_current_directory(char* buffer, size_t size)
+{
+    if (size == 0)
+        return 0;
+    DWORD limit = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
+    DWORD length = GetCurrentDirectoryA(limit, buffer);
+    // Too small a buffer gives the size needed, terminator included, so never below `limit`.
+    if (length == 0 || length >= limit) {
+        if (length == 0)
+            keep_last_error();
+        buffer[0] = 0;
+        return 0;
+    }
+    return length;
+}

@@ -1,0 +1,162 @@
+// keys.cpp: keys from the console, or bytes from standard input that is not a console.
+#include "platform/platform.h"
+
+#include <conio.h>
+#include <windows.h>
+
+constexpr int NO_KEY = -1;
+constexpr DWORD INPUT_BLOCK_SIZE = 4096;
+
+struct InputState {
+    HANDLE handle;
+    bool console;
+    bool seekable; // a disk file: read in blocks and give back what follows the line
+    int pushed;    // a byte given back by sys_unread_key when input is not a console
+};
+
+static InputState standard_input;
+static bool input_ready;
+
+// The checks are made once per handle: a redirected standard handle is seen at once.
+static InputState* input()
+{
+    HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+    if (!input_ready || handle != standard_input.handle) {
+        DWORD mode;
+        input_ready = true;
+        standard_input.handle = handle;
+        standard_input.console = GetConsoleMode(handle, &mode) != 0;
+        standard_input.seekable = GetFileType(handle) == FILE_TYPE_DISK;
+        standard_input.pushed = NO_KEY;
+    }
+    return &standard_input;
+}
+
+// Input that is not a console is read no further than needed, so that a program the shell
+// starts next reads on from where the shell stopped.
+static int read_byte(InputState* in)
+{
+    unsigned char c;
+    DWORD got = 0;
+    if (!ReadFile(in->handle, &c, 1, &got, nullptr) || got == 0)
+        return NO_KEY;
+    return c;
+}
+
+static int take_pushed(InputState* in)
+{
+    int key = in->pushed;
+    in->pushed = NO_KEY;
+    return key;
+}
+
+// True when a byte can be had without waiting: data in a pipe, or a file that is not at its
+// end (the byte is read and kept for the next read).
+static bool byte_waiting(InputState* in)
+{
+    if (in->pushed != NO_KEY)
+        return true;
+    if (GetFileType(in->handle) == FILE_TYPE_PIPE) {
+        DWORD available = 0;
+        return PeekNamedPipe(in->handle, nullptr, 0, nullptr, &available, nullptr) &&
+               available > 0;
+    }
+    in->pushed = read_byte(in);
+    return in->pushed != NO_KEY;
+}
+
+bool sys_input_is_terminal()
+{
+    return input()->console;
+}
+
+int sys_read_key()
+{
+    sys_flush_out();
+    InputState* in = input();
+    if (!in->console)
+        return in->pushed != NO_KEY ? take_pushed(in) : read_byte(in);
+    int key = _getch();
+    return key >= 0 && key <= 255 ? key : NO_KEY;
+}
+
+bool sys_key_waiting()
+{
+    sys_flush_out();
+    InputState* in = input();
+    return in->console ? _kbhit() != 0 : byte_waiting(in);
+}
+
+void sys_unread_key(int key)
+{
+    if (key < 0 || key > 255)
+        return;
+    InputState* in = input();
+    if (in->console)
+        _ungetch(key);
+    else
+        in->pushed = key;
+}
+
+void sys_restore_terminal()
+{
+    // _getch turns the console's line input off only while it waits: nothing is left to undo.
+}
+
+// Collects one line byte by byte; knows whether anything was read at all.
+struct InputLine {
+    char* text;
+    size_t size;
+    size_t length;
+    bool read_any;
+    // Takes one byte; true when it ended the line. Text past the buffer is dropped.
+    bool take(int c)
+    {
+        read_any = true;
+        if (c == '\n')
+            return true;
+        if (c != '\r' && length + 1 < size)
+            text[length++] = static_cast<char>(c);
+        return false;
+    }
+};
+
+static void read_line_in_blocks(InputState* in, InputLine* line)
+{
+    unsigned char block[INPUT_BLOCK_SIZE];
+    DWORD count = 0;
+    while (ReadFile(in->handle, block, INPUT_BLOCK_SIZE, &count, nullptr) && count > 0) {
+        for (DWORD i = 0; i < count; ++i) {
+            if (line->take(block[i])) {
+                LARGE_INTEGER back;
+                back.QuadPart = static_cast<LONGLONG>(i + 1) - count;
+                SetFilePointerEx(in->handle, back, nullptr, FILE_CURRENT);
+                return;
+            }
+        }
+    }
+}
+
+static void read_line_by_bytes(InputState* in, InputLine* line)
+{
+    for (int c = read_byte(in); c != NO_KEY; c = read_byte(in)) {
+        if (line->take(c))
+            return;
+    }
+}
+
+int64_t sys_read_input_line(char* text, size_t size)
+{
+    if (size == 0)
+        return -1;
+    sys_flush_out();
+    InputState* in = input();
+    InputLine line{text, size, 0, false};
+    bool ended = in->pushed != NO_KEY && line.take(take_pushed(in));
+    if (!ended && in->seekable)
+        read_line_in_blocks(in, &line);
+    else if (!ended)
+        read_line_by_bytes(in, &line);
+    text[line.length] = 0;
+    return line.read_any ? static_cast<int64_t>(line.length) : -1;
+}

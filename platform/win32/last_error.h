@@ -1,0 +1,9 @@
+// last_error.h: the error code the Windows layer keeps for sys_last_error.
+#pragma once
+
+#include <cstdint>
+
+// Keeps GetLastError() as the code of the call that just failed and returns it.
+uint32_t keep_last_error();
+// Keeps `code` as the code of the call that just failed.
+void keep_error(uint32_t code);

@@ -1,0 +1,58 @@
+// process.cpp: the start and end of the process, its error code and the interrupt signals.
+#include "platform/platform.h"
+#include "platform/win32/last_error.h"
+
+#include <csignal>
+#include <windows.h>
+
+static uint32_t last_error;
+static void (*interrupt_handler)(int);
+
+void sys_init(int, char**)
+{
+    // The command line comes from GetCommandLineA, so the C library's argv is of no use.
+}
+
+const char* sys_command_line()
+{
+    return GetCommandLineA();
+}
+
+[[noreturn]] void sys_exit(uint32_t code)
+{
+    sys_flush_out();
+    ExitProcess(code);
+}
+
+uint32_t keep_last_error()
+{
+    last_error = GetLastError();
+    return last_error;
+}
+
+void keep_error(uint32_t code)
+{
+    last_error = code;
+}
+
+uint32_t sys_last_error()
+{
+    return last_error;
+}
+
+// Runs on the console's control thread. The default action goes back first, so a second
+// Ctrl-C before the shell re-arms ends the process, as it would without a handler.
+static void on_signal(int number)
+{
+    std::signal(number, SIG_DFL);
+    if (interrupt_handler)
+        interrupt_handler(number);
+}
+
+void sys_on_interrupt(void (*handler)(int))
+{
+    interrupt_handler = handler;
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+    std::signal(SIGBREAK, on_signal);
+}

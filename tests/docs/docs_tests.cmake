@@ -1,0 +1,12 @@
+# docs_tests.cmake: the manual page renders cleanly and names every command, and each example
+# of the user guide gives the output the guide shows. POSIX only: the guide's examples are
+# written for a POSIX system, and the manual is rendered with groff and man.
+if(NOT WIN32)
+    add_test(NAME docs_manual
+             COMMAND ${PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/check_manual.py
+                     ${CMAKE_SOURCE_DIR}/docs/vrel.1 ${CMAKE_SOURCE_DIR}/core/builtins.cpp
+                     ${CMAKE_SOURCE_DIR}/CMakeLists.txt)
+    add_test(NAME docs_guide
+             COMMAND ${PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/check_guide.py
+                     --shell $<TARGET_FILE:vrel> ${CMAKE_SOURCE_DIR}/docs/guide.md)
+endif()

@@ -1,0 +1,154 @@
+// Tests of the destination rules of mv and cp and of the transfers themselves.
+#include "fileutil/file_ops.h"
+#include "fileutil_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+static std::string collapsed(std::string text)
+{
+    char* end = collapse_slashes(text.data());
+    EXPECT_EQ(*end, 0);
+    text.resize(static_cast<size_t>(end - text.data()));
+    return text;
+}
+
+TEST(CollapseSlashes, RunsKeepTheirFirstByte)
+{
+    EXPECT_EQ(collapsed("dir//a.txt"), "dir/a.txt");
+    EXPECT_EQ(collapsed("dir\\/\\a"), "dir\\a");
+    EXPECT_EQ(collapsed("a/\\\\/b//c"), "a/b/c");
+    EXPECT_EQ(collapsed("dir///"), "dir/");
+}
+
+TEST(CollapseSlashes, LeadingPairBecomesOne)
+{
+    EXPECT_EQ(collapsed("//x"), "/x");
+    EXPECT_EQ(collapsed("\\\\server\\share"), "\\server\\share");
+}
+
+TEST(CollapseSlashes, TextWithoutRunsStaysAsItIs)
+{
+    EXPECT_EQ(collapsed(""), "");
+    EXPECT_EQ(collapsed("a/b\\c"), "a/b\\c");
+    EXPECT_EQ(collapsed("plain"), "plain");
+}
+
+TEST(DestinationMode, DirectoryBitOrDotNamesPutEntriesInside)
+{
+    EXPECT_EQ(destination_mode("anything", ATTR_DIRECTORY), DEST_DIRECTORY);
+    EXPECT_EQ(destination_mode(".", ATTR_INVALID), DEST_DIRECTORY);
+    EXPECT_EQ(destination_mode("..", ATTR_INVALID), DEST_DIRECTORY);
+}
+
+TEST(DestinationMode, DrivesAndRootTakeTheNameDirectly)
+{
+    EXPECT_EQ(destination_mode("c:", ATTR_INVALID), DEST_DRIVE);
+    EXPECT_EQ(destination_mode("c:/", ATTR_INVALID), DEST_DRIVE);
+    EXPECT_EQ(destination_mode("c:\\", ATTR_INVALID), DEST_DRIVE);
+    EXPECT_EQ(destination_mode("/", ATTR_INVALID), DEST_DRIVE);
+    EXPECT_EQ(destination_mode("\\", ATTR_INVALID), DEST_DRIVE);
+}
+
+TEST(DestinationMode, EverythingElseIsOneFile)
+{
+    // The missing-file word has every bit set; it must not pass for a directory.
+    EXPECT_EQ(destination_mode("new.txt", ATTR_INVALID), DEST_FILE);
+    EXPECT_EQ(destination_mode("a.txt", ATTR_ARCHIVE), DEST_FILE);
+    EXPECT_EQ(destination_mode("c:x", ATTR_INVALID), DEST_FILE);
+    EXPECT_EQ(destination_mode("c:/x", ATTR_INVALID), DEST_FILE);
+    EXPECT_EQ(destination_mode("...", ATTR_INVALID), DEST_FILE);
+    EXPECT_EQ(destination_mode("c/", ATTR_INVALID), DEST_FILE);
+}
+
+using SetDestination = FileutilTest;
+
+TEST_F(SetDestination, DirectoryGetsASlashAndATail)
+{
+    std::filesystem::create_directory("d");
+    ASSERT_TRUE(set_destination("d", &ctx));
+    EXPECT_STREQ(ctx.dest_path, "d/");
+    EXPECT_EQ(ctx.dest_tail, ctx.dest_path + 2);
+}
+
+TEST_F(SetDestination, FileModeHasNoTail)
+{
+    ASSERT_TRUE(set_destination("new.txt", &ctx));
+    EXPECT_STREQ(ctx.dest_path, "new.txt");
+    EXPECT_EQ(ctx.dest_tail, nullptr);
+}
+
+TEST_F(SetDestination, DriveTailFollowsTheText)
+{
+    ASSERT_TRUE(set_destination("q:", &ctx));
+    EXPECT_STREQ(ctx.dest_path, "q:");
+    EXPECT_EQ(ctx.dest_tail, ctx.dest_path + 2);
+}
+
+TEST_F(SetDestination, RefusesTextThatLeavesNoRoom)
+{
+    std::string file(DEST_PATH_SIZE - 1, 'f'); // 79 bytes and the terminator: fits exactly
+    EXPECT_TRUE(set_destination(file.c_str(), &ctx));
+    EXPECT_EQ(take_output(), "");
+    file += 'f';
+    EXPECT_FALSE(set_destination(file.c_str(), &ctx));
+    EXPECT_EQ(take_output(), file + ":path too long\n");
+    // A directory needs one byte more for its slash.
+    std::string fits(DEST_PATH_SIZE - 2, 'd');
+    std::string over(DEST_PATH_SIZE - 1, 'd');
+    std::filesystem::create_directory(fits);
+    std::filesystem::create_directory(over);
+    EXPECT_TRUE(set_destination(fits.c_str(), &ctx));
+    EXPECT_EQ(ctx.dest_tail, ctx.dest_path + DEST_PATH_SIZE - 1);
+    EXPECT_FALSE(set_destination(over.c_str(), &ctx));
+    EXPECT_EQ(take_output(), over + ":path too long\n");
+}
+
+using Transfer = FileutilTest;
+
+TEST_F(Transfer, CopiesEveryMatchIntoADirectoryWrittenWithASlash)
+{
+    std::filesystem::create_directory("dir");
+    make_file("a.txt", "A");
+    make_file("b.txt", "B");
+    make_file("c.dat", "C");
+    ctx.options = OPT_TRACE;
+    char p0[] = "*.txt", p1[] = "dir/";
+    char* words[] = {p0, p1, nullptr};
+    EXPECT_EQ(builtin_cp(words, &ctx), 0);
+    // The doubled slash is collapsed for every entry alike (in the system's search order).
+    std::string out = take_output();
+    EXPECT_EQ(out.size(), 2 * std::string("cp a.txt dir/a.txt\n").size()) << out;
+    EXPECT_NE(out.find("cp a.txt dir/a.txt\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("cp b.txt dir/b.txt\n"), std::string::npos) << out;
+    EXPECT_TRUE(std::filesystem::exists("dir/a.txt"));
+    EXPECT_TRUE(std::filesystem::exists("dir/b.txt"));
+    EXPECT_FALSE(std::filesystem::exists("dir/c.dat"));
+}
+
+TEST_F(Transfer, NameThatOverflowsTheDestinationIsRefusedAlone)
+{
+    std::string dest(DEST_PATH_SIZE - 8, 'd'); // 72 bytes, '/' and 7 bytes of name at most
+    std::filesystem::create_directory(dest);
+    make_file("short", "s");
+    make_file("toolong1", "t"); // 8 bytes: one too many
+    char p0[] = "short", p1[] = "toolong1";
+    char* words[] = {p0, p1, dest.data(), nullptr};
+    EXPECT_EQ(builtin_mv(words, &ctx), 0);
+    EXPECT_EQ(take_output(), dest + "/toolong1:path too long\n");
+    EXPECT_TRUE(std::filesystem::exists(dest + "/short"));
+    EXPECT_TRUE(std::filesystem::exists("toolong1"));
+}
+
+TEST_F(Transfer, OneArgumentDoesNothing)
+{
+    make_file("a", "A");
+    ctx.options = OPT_TRACE;
+    char p0[] = "a";
+    char* words[] = {p0, nullptr};
+    EXPECT_EQ(builtin_mv(words, &ctx), 0);
+    EXPECT_EQ(builtin_cp(words, &ctx), 0);
+    EXPECT_EQ(take_output(), "");
+    EXPECT_TRUE(std::filesystem::exists("a"));
+}
