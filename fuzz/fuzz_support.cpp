@@ -10,10 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-static void exit_hook(uint32_t)
-{
-    throw FuzzExit{};
-}
+static void exit_hook(uint32_t) { throw FuzzExit{}; }
 
 static void enter_jail()
 {

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<char> area(area_size);
     const char* text = line.c_str();
     try {
-        while (*skip_blanks(text)) {
+        // As in line execution, a '#' where a word would start ends the words.
+        while (*skip_blanks(text) && *skip_blanks(text) != '#') {
             const char* next = read_word(area.data(), area.size(), text, ctx);
             if (next <= text)
                 __builtin_trap(); // the reader must always make progress

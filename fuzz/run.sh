@@ -13,29 +13,37 @@ targets=("$@")
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-out=build/fuzz/runs
+out=$PWD/build/fuzz/runs
 mkdir -p "$out"
 status=0
 for target in "${targets[@]}"; do
     jail=$(mktemp -d /tmp/vrel-fuzz-jail.XXXXXX)
-    mkdir -p "$jail/work" "$jail/artifacts" "$jail/seeds"
-    chown 65534:65534 "$jail/work" "$jail/artifacts"
+    # libFuzzer checks the artifact folder at start, outside the jail, and writes into it from
+    # inside: the same path names a link outside and the real folder inside.
+    # The seeds are read as they run, from inside the jail too: the same trick.
+    mkdir -p "$jail/work" "$jail$jail/artifacts" "$jail$jail/seeds"
+    ln -s "$jail$jail/artifacts" "$jail/artifacts"
+    ln -s "$jail$jail/seeds" "$jail/seeds"
+    chown 65534:65534 "$jail/work" "$jail$jail/artifacts"
     python3 fuzz/make_seeds.py "$target" "$jail/seeds"
+    # The leak checker cannot inspect a process locked into the jail as nobody: there the
+    # leaks are left to the sanitizer build of the test suite.
+    case $target in
+        eval_expr | test) leaks=1 ;;
+        *) leaks=0 ;;
+    esac
     seeds=$(find "$jail/seeds" -type f | paste -sd, -)
     # The seeds are read before the first input; the targets that run commands chroot into
-    # the jail then, and see their artifact folder as /artifacts/.
-    case $target in
-        eval_expr | test) prefix=$jail/artifacts/ ;;
-        *) prefix=/artifacts/ ;;
-    esac
+    # the jail then.
+    prefix=$jail/artifacts/
     echo "== $target for $seconds s"
-    if ! (cd "$jail" && VREL_FUZZ_JAIL="$jail" ASAN_OPTIONS=detect_leaks=1 \
+    if ! (cd "$jail" && VREL_FUZZ_JAIL="$jail" ASAN_OPTIONS=detect_leaks=$leaks \
           "$OLDPWD/build/fuzz/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=10 \
-          -rss_limit_mb=2048 -artifact_prefix="$prefix" -print_final_stats=1 \
+          -rss_limit_mb=2048 -artifact_prefix="$prefix" -print_final_stats=1 -close_fd_mask=1 \
           ${seeds:+-seed_inputs=$seeds} >"$out/$target.log" 2>&1); then
         echo "   FAILED: see $out/$target.log"
         mkdir -p "build/fuzz/artifacts/$target"
-        cp -r "$jail/artifacts/." "build/fuzz/artifacts/$target/" || true
+        cp -r "$jail/artifacts/." "build/fuzz/artifacts/$target/" 2>/dev/null || true
         tail -n 30 "$out/$target.log"
         status=1
     else

@@ -12,4 +12,18 @@ for preset in release windows; do
     cpack --config "build/$preset/CPackConfig.cmake" -B build/packages
 done
 rm -rf build/packages/_CPack_Packages
-ls -l build/packages/*.deb build/packages/*.zip
+
+# Each package holds what it promises.
+version=$(sed -n 's/^project(vrel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+deb="build/packages/vrel_${version}_$(dpkg --print-architecture).deb"
+zip="build/packages/vrel-${version}-win64.zip"
+dpkg-deb -c "$deb" | awk '{print $6}' |
+    grep -c -x -e ./usr/bin/vrel -e ./usr/share/man/man1/vrel.1 | grep -qx 2 ||
+    { echo "build-packages: $deb lacks the program or its manual" >&2; exit 1; }
+python3 - "$zip" "vrel-${version}-win64" <<'CHECK'
+import sys, zipfile
+names = set(zipfile.ZipFile(sys.argv[1]).namelist())
+wanted = {sys.argv[2] + "/" + name for name in ("vrel.exe", "README.md", "LICENSE")}
+sys.exit("build-packages: %s lacks %s" % (sys.argv[1], sorted(wanted - names)) if wanted - names else 0)
+CHECK
+ls -l "$deb" "$zip"

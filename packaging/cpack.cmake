@@ -1,7 +1,8 @@
 # cpack.cmake: what an install holds beside the program, and the two packages made from it.
 #
-# POSIX: `cmake --install` puts bin/vrel and share/man/man1/vrel.1 under the prefix, and
-# `cpack` makes the Debian package vrel_<version>_<arch>.deb (prefix /usr).
+# POSIX: `cmake --install` puts bin/vrel, share/man/man1/vrel.1 and share/doc/vrel/ (the
+# guide and the licence) under the prefix, and `cpack` makes the Debian package
+# vrel_<version>_<arch>.deb (prefix /usr).
 # Windows: `cpack` makes vrel-<version>-win64.zip holding vrel.exe, README.md and LICENSE.
 # packaging/build-packages.sh builds both.
 
@@ -9,6 +10,7 @@ if(WIN32)
     install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
 else()
     install(FILES ${CMAKE_SOURCE_DIR}/docs/vrel.1 DESTINATION share/man/man1)
+    install(FILES ${CMAKE_SOURCE_DIR}/docs/guide.md DESTINATION share/doc/vrel)
     # Debian keeps each package's licence as share/doc/<package>/copyright.
     install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION share/doc/vrel RENAME copyright)
 endif()

@@ -8,6 +8,9 @@
 
 #include <cstring>
 
+// A modifier list keeps at most 127 bytes; the rest of a longer one is ignored.
+constexpr size_t MODIFIER_LIST_SIZE = 128;
+
 // True when pos starts a character of text, not the second half of a double-byte one.
 static bool at_char_start(const char* text, const char* pos)
 {

@@ -3,10 +3,6 @@
 
 #include "core/shell.h"
 
-#include <cstddef>
-
-constexpr size_t MODIFIER_LIST_SIZE = 128; // a modifier list keeps at most 127 bytes
-
 // Expands `name_text` (a base name, optionally an operator from "#%-=+:" and its argument)
 // into out, which holds EXPANSION_SIZE bytes. Never fails: unset names give empty text.
 void expand_parameter(const char* name_text, ShellContext* ctx, char* out);

@@ -12,9 +12,9 @@ constexpr unsigned QUOTE_DOUBLE = 1;
 constexpr unsigned QUOTE_SINGLE = 2;
 constexpr unsigned QUOTE_BACK = 4;
 
-// The caller's output area. Nothing is written at or past `end` but the terminator's own
-// byte, and once one piece did not fit nothing more is added: a cut word is a prefix of the
-// whole word and never ends in half a double-byte character.
+// The caller's output area, ending before `end`, with one byte always kept for the terminator.
+// Once one piece does not fit nothing more is added: a cut word is a prefix of the whole word
+// and never ends in half a double-byte character.
 struct WordOut {
     char* pos;
     char* end;

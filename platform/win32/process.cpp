@@ -13,14 +13,17 @@ void sys_init(int, char**)
     // The command line comes from GetCommandLineA, so the C library's argv is of no use.
 }
 
-const char* sys_command_line()
-{
-    return GetCommandLineA();
-}
+const char* sys_command_line() { return GetCommandLineA(); }
+
+static void (*exit_hook)(uint32_t);
+
+void sys_set_exit_hook(void (*hook)(uint32_t)) { exit_hook = hook; }
 
 [[noreturn]] void sys_exit(uint32_t code)
 {
     sys_flush_out();
+    if (exit_hook)
+        exit_hook(code); // the fuzzers stay alive: the hook throws
     ExitProcess(code);
 }
 
@@ -30,15 +33,9 @@ uint32_t keep_last_error()
     return last_error;
 }
 
-void keep_error(uint32_t code)
-{
-    last_error = code;
-}
+void keep_error(uint32_t code) { last_error = code; }
 
-uint32_t sys_last_error()
-{
-    return last_error;
-}
+uint32_t sys_last_error() { return last_error; }
 
 // Runs on the console's control thread. The default action goes back first, so a second
 // Ctrl-C before the shell re-arms ends the process, as it would without a handler.

@@ -85,6 +85,7 @@ class Case:
         self.after = []
         self.after_out = b""
         self.timeout = None
+        self.blocks = set()  # expected texts given as blocks of lines
 
 
 def parse_cases(path):
@@ -110,8 +111,9 @@ def parse_cases(path):
             key, value = m.group(1), m.group(2) or ""
             block = None
             if key in BLOCKS:
-                setattr(case, key.replace("-", "_"), b"")
                 block = key.replace("-", "_")
+                setattr(case, block, b"")
+                case.blocks.add(block)
                 if value:
                     raise SystemExit("%s:%d: '%s:' takes the lines below it" % (path, number, key))
             elif key == "platform":
@@ -133,10 +135,13 @@ def parse_cases(path):
                 case.args = value
             elif key == "out-raw":
                 case.out = unescape(value)
+                case.blocks.discard("out")
             elif key == "err-raw":
                 case.err = unescape(value)
+                case.blocks.discard("err")
             elif key == "after-raw":
                 case.after_out = unescape(value)
+                case.blocks.discard("after_out")
             elif key == "exit":
                 case.exit = int(value)
             elif key == "timeout":
@@ -150,8 +155,7 @@ def parse_cases(path):
     for case in cases:
         # Blank lines that separate cases are not part of an expected block; an output that
         # ends in an empty line is written with out-raw.
-        for block in BLOCKS:
-            attr = block.replace("-", "_")
+        for attr in case.blocks:
             data = getattr(case, attr)
             while data.endswith(b"\n\n"):
                 data = data[:-1]
@@ -227,21 +231,55 @@ def run_case(case, options):
         shutil.rmtree(work, ignore_errors=True)
 
 
+def default_wine():
+    # Debian's wine64 package keeps its loader out of PATH.
+    for candidate in (shutil.which("wine64"), "/usr/lib/wine/wine64", shutil.which("wine")):
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    return "wine"
+
+
+def prepare_wine(wine):
+    """Makes the Wine prefix on first use, quietly, and keeps one wineserver between cases."""
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env.setdefault("WINEPREFIX", os.path.join(os.path.expanduser("~"), ".wine"))
+    quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
+             "stderr": subprocess.DEVNULL}
+    server = os.path.join(os.path.dirname(wine), "wineserver")
+    if not os.access(server, os.X_OK):
+        server = shutil.which("wineserver") or "wineserver"
+    if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
+        # Wine's first start makes the prefix and says so on standard error, which would spoil
+        # the first case; the Mono and Gecko installers are skipped.
+        subprocess.run([wine, "wineboot", "-i"], env=dict(env, WINEDLLOVERRIDES="mscoree,mshtml="),
+                       **quiet)
+        subprocess.run([server, "-w"], env=env, **quiet)
+    # The server stays ten seconds after its last program, so each case does not start one. Its
+    # output must not be a pipe of ours: it outlives this call.
+    subprocess.run([server, "-p10"], env=env, **quiet)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--shell", required=True)
+    parser.add_argument("--shell")
     parser.add_argument("--platform", choices=("posix", "windows"), default="posix")
     parser.add_argument("--launcher")
-    parser.add_argument("--wine", default=shutil.which("wine64") or shutil.which("wine") or "wine")
+    parser.add_argument("--wine", default=default_wine())
+    parser.add_argument("--prepare-wine", action="store_true",
+                        help="only make the Wine prefix and start the wineserver")
     parser.add_argument("--only", help="run only cases whose name contains this text")
-    parser.add_argument("files", nargs="+")
+    parser.add_argument("files", nargs="*")
     options = parser.parse_args()
+    if options.platform == "windows" or options.prepare_wine:
+        prepare_wine(options.wine)
+        if options.prepare_wine:
+            return 0
+    if not options.shell or not options.files:
+        parser.error("--shell and at least one case file are needed")
     if options.platform == "windows":
         options.shell = windows_path(os.path.abspath(options.shell))
         options.launcher = os.path.abspath(options.launcher)
-        subprocess.run([options.wine.replace("wine64", "wineserver").replace("wine", "wineserver")
-                        if "wine" in os.path.basename(options.wine) else "wineserver", "-p"],
-                       capture_output=True)
     failed = 0
     total = 0
     for path in options.files:

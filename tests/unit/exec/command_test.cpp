@@ -180,14 +180,6 @@ TEST(NextCommand, EveryOperatorFormWithTheNameInTheSameWord)
     }
 }
 
-TEST(NextCommand, NameIsPointedToInsideTheWordText)
-{
-    WordList words{"prog", ">out"};
-    Command c;
-    c.take(words);
-    EXPECT_EQ(c.ctx.out_path, words.list[1] + 1);
-}
-
 TEST(NextCommand, NextWordIsTheNameWhateverItIs)
 {
     WordList words{"prog", ">", ";", "x", "<", "|"};
@@ -354,19 +346,6 @@ TEST(RunExternal, PipeOfAFailedStartIsEmptyAndClosed)
     sys_close(c.ctx.pending_pipe);
 }
 
-TEST(RunExternal, PendingPipeIsTakenByTheNextProgram)
-{
-    ProgramsOff off;
-    SysHandle read_end, write_end;
-    ASSERT_EQ(sys_make_pipe(&read_end, &write_end), 0u);
-    HandleOwner writer(write_end);
-    WordList words{"nosuch"};
-    Command c;
-    c.ctx.pending_pipe = read_end;
-    run_external(words.words(), &c.ctx);
-    EXPECT_EQ(c.ctx.pending_pipe, SYS_NO_HANDLE);
-}
-
 TEST(RunExternal, OutputFileIsEmptiedAndClosedAfterAFailedStart)
 {
     ProgramsOff off;
@@ -408,30 +387,4 @@ TEST(RunExternal, SameFileForOutputAndErrorIsOpenedOnceAndClosed)
     EXPECT_EQ(run_external(c.argv, &c.ctx), -2);
     EXPECT_EQ(read_file(f), "");
     EXPECT_TRUE(file_is_free(f));
-}
-
-TEST(RunExternal, MissingInputFileIsSilentlyNotRedirected)
-{
-    ProgramsOff off;
-    WordList words{"nosuch", "<", temp_path("missing").c_str()};
-    Command c;
-    c.take(words);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(run_external(c.argv, &c.ctx), -2);
-    sys_flush_out();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(RunExternal, EchoOptionShowsTheJoinedLine)
-{
-    ProgramsOff off;
-    WordList words{"prog", "a b", "c"};
-    Command c;
-    c.ctx.options = OPT_ECHO;
-    testing::internal::CaptureStdout();
-    run_external(words.words(), &c.ctx);
-    sys_flush_out();
-    std::string shown = testing::internal::GetCapturedStdout();
-    std::erase(shown, '\r');
-    EXPECT_EQ(shown, "prog a b c\n");
 }

@@ -1,4 +1,4 @@
-// Tests of the destination rules of mv and cp and of the transfers themselves.
+// Tests of the destination rules of mv and cp.
 #include "fileutil/file_ops.h"
 #include "fileutil_fixture.h"
 
@@ -103,52 +103,4 @@ TEST_F(SetDestination, RefusesTextThatLeavesNoRoom)
     EXPECT_EQ(ctx.dest_tail, ctx.dest_path + DEST_PATH_SIZE - 1);
     EXPECT_FALSE(set_destination(over.c_str(), &ctx));
     EXPECT_EQ(take_output(), over + ":path too long\n");
-}
-
-using Transfer = FileutilTest;
-
-TEST_F(Transfer, CopiesEveryMatchIntoADirectoryWrittenWithASlash)
-{
-    std::filesystem::create_directory("dir");
-    make_file("a.txt", "A");
-    make_file("b.txt", "B");
-    make_file("c.dat", "C");
-    ctx.options = OPT_TRACE;
-    char p0[] = "*.txt", p1[] = "dir/";
-    char* words[] = {p0, p1, nullptr};
-    EXPECT_EQ(builtin_cp(words, &ctx), 0);
-    // The doubled slash is collapsed for every entry alike (in the system's search order).
-    std::string out = take_output();
-    EXPECT_EQ(out.size(), 2 * std::string("cp a.txt dir/a.txt\n").size()) << out;
-    EXPECT_NE(out.find("cp a.txt dir/a.txt\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("cp b.txt dir/b.txt\n"), std::string::npos) << out;
-    EXPECT_TRUE(std::filesystem::exists("dir/a.txt"));
-    EXPECT_TRUE(std::filesystem::exists("dir/b.txt"));
-    EXPECT_FALSE(std::filesystem::exists("dir/c.dat"));
-}
-
-TEST_F(Transfer, NameThatOverflowsTheDestinationIsRefusedAlone)
-{
-    std::string dest(DEST_PATH_SIZE - 8, 'd'); // 72 bytes, '/' and 7 bytes of name at most
-    std::filesystem::create_directory(dest);
-    make_file("short", "s");
-    make_file("toolong1", "t"); // 8 bytes: one too many
-    char p0[] = "short", p1[] = "toolong1";
-    char* words[] = {p0, p1, dest.data(), nullptr};
-    EXPECT_EQ(builtin_mv(words, &ctx), 0);
-    EXPECT_EQ(take_output(), dest + "/toolong1:path too long\n");
-    EXPECT_TRUE(std::filesystem::exists(dest + "/short"));
-    EXPECT_TRUE(std::filesystem::exists("toolong1"));
-}
-
-TEST_F(Transfer, OneArgumentDoesNothing)
-{
-    make_file("a", "A");
-    ctx.options = OPT_TRACE;
-    char p0[] = "a";
-    char* words[] = {p0, nullptr};
-    EXPECT_EQ(builtin_mv(words, &ctx), 0);
-    EXPECT_EQ(builtin_cp(words, &ctx), 0);
-    EXPECT_EQ(take_output(), "");
-    EXPECT_TRUE(std::filesystem::exists("a"));
 }

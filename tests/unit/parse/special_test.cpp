@@ -87,6 +87,14 @@ TEST_F(SpecialValue, DynamicVariablesGoBeforeTheEnvironment)
     EXPECT_EQ(value("USERNAME"), user);
 }
 
+TEST_F(SpecialValue, PositionalParametersGoBeforeTheEnvironment)
+{
+    set("1", "from-env");
+    set("1x", "from-env");
+    EXPECT_EQ(value("1"), "");
+    EXPECT_EQ(value("1x"), "");
+}
+
 TEST_F(SpecialValue, DynamicNamesMatchWithCase)
 {
     set("pwd", "lower");

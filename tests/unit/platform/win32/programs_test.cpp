@@ -3,7 +3,7 @@
 
 using SysStartProgram = Win32Scratch;
 
-TEST(SysStartProgram, MissingProgramGivesCode2)
+TEST_F(SysStartProgram, MissingProgramGivesCode2)
 {
     uint32_t code = 99;
     EXPECT_EQ(sys_start_program("vrel-no-such-program arg", SYS_NO_HANDLE, SYS_NO_HANDLE,
@@ -13,7 +13,7 @@ TEST(SysStartProgram, MissingProgramGivesCode2)
     EXPECT_EQ(code, 99u);
 }
 
-TEST(SysStartProgram, DisabledStartsFailWithCode2)
+TEST_F(SysStartProgram, DisabledStartsFailWithCode2)
 {
     sys_disable_programs(true);
     uint32_t code = 99;
@@ -24,7 +24,7 @@ TEST(SysStartProgram, DisabledStartsFailWithCode2)
     EXPECT_EQ(code, 99u);
 }
 
-TEST(SysStartProgram, WaitsForTheExitCode)
+TEST_F(SysStartProgram, WaitsForTheExitCode)
 {
     uint32_t code = 0;
     ASSERT_EQ(sys_start_program("cmd /c exit 7", SYS_NO_HANDLE, SYS_NO_HANDLE, SYS_NO_HANDLE,
@@ -72,6 +72,7 @@ TEST_F(SysStartProgram, ChildInheritsOnlyItsStandardHandles)
     ASSERT_EQ(sys_make_pipe(&child_in, &feeder), 0u);
     HandleOwner read_end(reader), write_end(writer), child_end(child_in), feed(feeder);
     HandleOwner nul(sys_open_output("NUL", false));
+    SetCurrentDirectoryA(saved_directory); // the child outlives the test: not in its directory
     ASSERT_EQ(sys_start_program("find \"x\"", child_in, nul.handle, nul.handle, false, nullptr),
               0u);
     write_end.reset();

@@ -16,8 +16,10 @@ protected:
         char temp[MAX_PATH];
         GetCurrentDirectoryA(MAX_PATH, saved_directory);
         GetTempPathA(MAX_PATH, temp);
-        directory = std::string(temp) + "vrel-win32-" + std::to_string(GetCurrentProcessId());
-        remove_tree(directory);
+        // A new name each time: a child a test did not wait for may still sit in the last one.
+        static int count;
+        directory = std::string(temp) + "vrel-win32-" + std::to_string(GetCurrentProcessId()) +
+                    "-" + std::to_string(++count);
         ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
         ASSERT_TRUE(SetCurrentDirectoryA(directory.c_str()));
     }
