@@ -93,12 +93,10 @@ def compare(name, ours, theirs, options, work):
 
 
 def peak_rss(argv, work):
-    """Max RSS in KiB of one run of argv (a fresh process tree of its own)."""
-    code = ("import resource,subprocess,sys;subprocess.run(sys.argv[1:],stdout=subprocess.DEVNULL);"
-            "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
-    out = subprocess.run([sys.executable, "-c", code] + argv, cwd=work, capture_output=True,
-                         text=True, check=True).stdout
-    return int(out.strip())
+    """Max RSS in KiB of one run of argv, as GNU time reports it."""
+    out = subprocess.run(["/usr/bin/time", "-f", "%M"] + argv, cwd=work, capture_output=True,
+                         text=True, check=True, stdin=subprocess.DEVNULL)
+    return int(out.stderr.strip().splitlines()[-1])
 
 
 def main():
@@ -108,9 +106,9 @@ def main():
     parser.add_argument("--quick", action="store_true", help="smaller data, for a smoke run")
     parser.add_argument("--json", help="write the results here")
     options = parser.parse_args()
-    for tool in ("hyperfine", "dash"):
+    for tool, package in (("hyperfine", "hyperfine"), ("dash", "dash"), ("/usr/bin/time", "time")):
         if not shutil.which(tool):
-            sys.exit("%s is needed (apt-get install %s)" % (tool, tool))
+            sys.exit("%s is needed (apt-get install %s)" % (tool, package))
     vrel = build()
     work = tempfile.mkdtemp(prefix="vrel-bench-")
     try:

@@ -18,8 +18,18 @@ static void du_entry(const FindData* entry, char* path, ShellContext* ctx)
         out_fmt("%llu\t%s\r\n", static_cast<unsigned long long>(ctx->du_total - before), path);
 }
 
+// du needs only sizes and the directory and link bits, so its searches may leave out the
+// attribute bits that cost a system call per entry; they are back on when du ends, however.
+struct StoredAttributesOff {
+    StoredAttributesOff() { sys_search_stored_attributes(false); }
+    StoredAttributesOff(const StoredAttributesOff&) = delete;
+    StoredAttributesOff& operator=(const StoredAttributesOff&) = delete;
+    ~StoredAttributesOff() { sys_search_stored_attributes(true); }
+};
+
 int32_t builtin_du(char** words, ShellContext* ctx)
 {
+    StoredAttributesOff sizes_only;
     ctx->walk_options = 0;
     ctx->du_total = 0;
     if (words[0] && words[0][0] == '-') {

@@ -186,6 +186,10 @@ SysSearch* sys_find_first(const char* pattern, FindData* entry);
 // Fills the next entry; false when there is none.
 bool sys_find_next(SysSearch* search, FindData* entry);
 void sys_find_close(SysSearch* search);
+// Whether searches fill in the attribute bits kept apart from the file type (hidden, system,
+// archive; on POSIX they cost a system call per entry). On by default; a walk that needs only
+// sizes and the directory and link bits may switch them off while it runs.
+void sys_search_stored_attributes(bool wanted);
 
 // Closes a search when it goes out of scope, also when an interrupt unwinds the work.
 struct SearchOwner {

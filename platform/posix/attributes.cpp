@@ -40,7 +40,21 @@ static uint32_t default_stored(const struct stat* info)
     return S_ISREG(info->st_mode) ? ATTR_ARCHIVE : 0;
 }
 
+static bool stored_wanted = true;
+
+void sys_search_stored_attributes(bool wanted) { stored_wanted = wanted; }
+
 uint32_t attributes_from_stat(const char* path, const struct stat* info)
+{
+    return attributes_from_stat(path, info, true);
+}
+
+uint32_t search_attributes_from_stat(const char* path, const struct stat* info)
+{
+    return attributes_from_stat(path, info, stored_wanted);
+}
+
+uint32_t attributes_from_stat(const char* path, const struct stat* info, bool read_store)
 {
     uint32_t word = 0;
     if (S_ISDIR(info->st_mode))
@@ -52,7 +66,7 @@ uint32_t attributes_from_stat(const char* path, const struct stat* info)
     if (S_ISCHR(info->st_mode) || S_ISBLK(info->st_mode))
         word |= ATTR_DEVICE;
     uint32_t stored = 0;
-    word |= read_stored(path, &stored) ? stored : default_stored(info);
+    word |= read_store && read_stored(path, &stored) ? stored : default_stored(info);
     return word ? word : ATTR_NORMAL;
 }
 

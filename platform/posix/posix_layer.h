@@ -17,6 +17,9 @@ void take_over_environment();
 void restore_terminal_from_signal();
 // The attribute word of `path` whose lstat result is `info`.
 uint32_t attributes_from_stat(const char* path, const struct stat* info);
+uint32_t attributes_from_stat(const char* path, const struct stat* info, bool read_store);
+// As attributes_from_stat, leaving out the stored bits while searches are told to.
+uint32_t search_attributes_from_stat(const char* path, const struct stat* info);
 // Copies the contents, permission bits and stored attributes of one file safely; with
 // `keep_time` the modification time too. False with the error kept.
 bool copy_file(const char* from, const char* to, bool keep_time);

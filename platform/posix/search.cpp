@@ -9,13 +9,22 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 struct SysSearch {
     std::string directory; // the pattern up to its last '/', empty for the current directory
     std::vector<std::string> names;
     size_t next = 0;
+    int directory_fd = -1; // entries are looked at relative to it, saving a path walk each
+    ~SysSearch()
+    {
+        if (directory_fd >= 0)
+            close(directory_fd);
+    }
 };
 
 // The position after one UTF-8 character, so that ? stands for a whole character.
@@ -75,11 +84,16 @@ static bool name_before(const std::string& a, const std::string& b)
 
 static bool read_matching_names(SysSearch* search, const std::string& pattern)
 {
-    DIR* directory = opendir(search->directory.empty() ? "." : search->directory.c_str());
+    const char* name = search->directory.empty() ? "." : search->directory.c_str();
+    int fd = open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* directory = fd >= 0 ? fdopendir(fd) : nullptr;
     if (!directory) {
         keep_error(errno);
+        if (fd >= 0)
+            close(fd);
         return false;
     }
+    search->directory_fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
     while (struct dirent* entry = readdir(directory))
         if (name_matches(entry->d_name, pattern))
             search->names.push_back(entry->d_name);
@@ -96,13 +110,16 @@ static bool deliver_next(SysSearch* search, FindData* entry)
         const std::string& name = search->names[search->next++];
         std::string path = search->directory + name;
         struct stat info;
-        if (lstat(path.c_str(), &info) != 0) {
+        int looked = search->directory_fd >= 0
+                         ? fstatat(search->directory_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW)
+                         : lstat(path.c_str(), &info);
+        if (looked != 0) {
             code = errno; // gone since the directory was read, or never there
             continue;
         }
         if (name.size() >= sizeof entry->cFileName)
             continue;
-        entry->dwFileAttributes = attributes_from_stat(path.c_str(), &info);
+        entry->dwFileAttributes = search_attributes_from_stat(path.c_str(), &info);
         entry->nFileSize = static_cast<uint64_t>(info.st_size);
         entry->ftLastWriteTime = info.st_mtime;
         memcpy(entry->cFileName, name.c_str(), name.size() + 1);

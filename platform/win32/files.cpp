@@ -13,10 +13,7 @@ static SysHandle handle_or_none(HANDLE handle)
     return reinterpret_cast<SysHandle>(handle);
 }
 
-static HANDLE native(SysHandle handle)
-{
-    return reinterpret_cast<HANDLE>(handle);
-}
+static HANDLE native(SysHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // Share mode 0 everywhere: a file the shell or a child holds cannot be opened a second time.
 SysHandle sys_open_input(const char* name, bool inheritable)
@@ -29,9 +26,9 @@ SysHandle sys_open_input(const char* name, bool inheritable)
 SysHandle sys_open_output(const char* name, bool append)
 {
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, TRUE};
-    HANDLE handle = CreateFileA(name, GENERIC_WRITE, 0, &security,
-                                append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE handle =
+        CreateFileA(name, GENERIC_WRITE, 0, &security, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE && append)
         SetFilePointer(handle, 0, nullptr, FILE_END);
     return handle_or_none(handle);
@@ -103,20 +100,11 @@ bool sys_set_attributes(const char* path, uint32_t attributes)
     return succeeded(SetFileAttributesA(path, attributes));
 }
 
-bool sys_delete_file(const char* path)
-{
-    return succeeded(DeleteFileA(path));
-}
+bool sys_delete_file(const char* path) { return succeeded(DeleteFileA(path)); }
 
-bool sys_remove_directory(const char* path)
-{
-    return succeeded(RemoveDirectoryA(path));
-}
+bool sys_remove_directory(const char* path) { return succeeded(RemoveDirectoryA(path)); }
 
-bool sys_make_directory(const char* path)
-{
-    return succeeded(CreateDirectoryA(path, nullptr));
-}
+bool sys_make_directory(const char* path) { return succeeded(CreateDirectoryA(path, nullptr)); }
 
 bool sys_move(const char* from, const char* to)
 {
@@ -129,15 +117,9 @@ bool sys_move(const char* from, const char* to)
     return false;
 }
 
-bool sys_copy(const char* from, const char* to)
-{
-    return succeeded(CopyFileA(from, to, FALSE));
-}
+bool sys_copy(const char* from, const char* to) { return succeeded(CopyFileA(from, to, FALSE)); }
 
-bool sys_set_current_directory(const char* path)
-{
-    return succeeded(SetCurrentDirectoryA(path));
-}
+bool sys_set_current_directory(const char* path) { return succeeded(SetCurrentDirectoryA(path)); }
 
 size_t sys_get_current_directory(char* buffer, size_t size)
 {

@@ -58,17 +58,13 @@ static bool byte_waiting(InputState* in)
         return true;
     if (GetFileType(in->handle) == FILE_TYPE_PIPE) {
         DWORD available = 0;
-        return PeekNamedPipe(in->handle, nullptr, 0, nullptr, &available, nullptr) &&
-               available > 0;
+        return PeekNamedPipe(in->handle, nullptr, 0, nullptr, &available, nullptr) && available > 0;
     }
     in->pushed = read_byte(in);
     return in->pushed != NO_KEY;
 }
 
-bool sys_input_is_terminal()
-{
-    return input()->console;
-}
+bool sys_input_is_terminal() { return input()->console; }
 
 int sys_read_key()
 {

@@ -73,10 +73,7 @@ void sys_write_out(const char* data, size_t size)
         flush_stream(stream);
 }
 
-void sys_flush_out()
-{
-    flush_stream(out_stream());
-}
+void sys_flush_out() { flush_stream(out_stream()); }
 
 void sys_write_error(const char* text)
 {

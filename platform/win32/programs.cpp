@@ -10,10 +10,7 @@ constexpr size_t COMMAND_LINE_SIZE = 32768;
 static bool programs_disabled;
 static char command_line[COMMAND_LINE_SIZE];
 
-void sys_disable_programs(bool disabled)
-{
-    programs_disabled = disabled;
-}
+void sys_disable_programs(bool disabled) { programs_disabled = disabled; }
 
 struct ChildHandles {
     HANDLE standard[3];
@@ -23,15 +20,14 @@ struct ChildHandles {
 
 // A handle not given is the shell's own. Only the three standard handles are inherited, so a
 // child never holds the far end of another command's pipe (which would keep that pipe open).
-static void choose_handles(ChildHandles* child, SysHandle input, SysHandle output,
-                           SysHandle error)
+static void choose_handles(ChildHandles* child, SysHandle input, SysHandle output, SysHandle error)
 {
     const SysHandle given[3] = {input, output, error};
     const DWORD own[3] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
     child->count = 0;
     for (int i = 0; i < 3; ++i) {
-        HANDLE handle = given[i] != SYS_NO_HANDLE ? reinterpret_cast<HANDLE>(given[i])
-                                                  : GetStdHandle(own[i]);
+        HANDLE handle =
+            given[i] != SYS_NO_HANDLE ? reinterpret_cast<HANDLE>(given[i]) : GetStdHandle(own[i]);
         child->standard[i] = handle;
         bool listed = handle == nullptr || handle == INVALID_HANDLE_VALUE;
         for (DWORD k = 0; k < child->count; ++k)
@@ -42,8 +38,7 @@ static void choose_handles(ChildHandles* child, SysHandle input, SysHandle outpu
 }
 
 // The attribute list lives in the caller's `storage`; false when the system has no room for it.
-static bool limit_inheritance(STARTUPINFOEXA* info, ChildHandles* child, void* storage,
-                              SIZE_T size)
+static bool limit_inheritance(STARTUPINFOEXA* info, ChildHandles* child, void* storage, SIZE_T size)
 {
     auto* list = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage);
     if (child->count == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size))
@@ -99,8 +94,8 @@ static uint32_t wait_for(PROCESS_INFORMATION* process, bool wait, uint32_t* exit
     return 0;
 }
 
-uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output,
-                           SysHandle error, bool wait, uint32_t* exit_code)
+uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
+                           bool wait, uint32_t* exit_code)
 {
     sys_flush_out(); // what the shell wrote comes before what the program writes
     if (programs_disabled) {

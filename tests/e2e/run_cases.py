@@ -196,7 +196,7 @@ def run_case(case, options):
         else:
             # The POSIX command line is argv joined with single blanks: hand the tail over as
             # one argument per blank-separated piece, so that the joined line is exact.
-            command = [options.shell] + (tail.split(" ") if tail else [])
+            command = options.wrapper + [options.shell] + (tail.split(" ") if tail else [])
         try:
             result = subprocess.run(command, cwd=work, env=shell_env, input=case.stdin,
                                     capture_output=True, timeout=timeout)
@@ -269,6 +269,8 @@ def main():
     parser.add_argument("--prepare-wine", action="store_true",
                         help="only make the Wine prefix and start the wineserver")
     parser.add_argument("--only", help="run only cases whose name contains this text")
+    parser.add_argument("--valgrind", action="store_true",
+                        help="run the shell (and its child shells) under valgrind memcheck")
     parser.add_argument("files", nargs="*")
     options = parser.parse_args()
     if options.platform == "windows" or options.prepare_wine:
@@ -280,6 +282,14 @@ def main():
     if options.platform == "windows":
         options.shell = windows_path(os.path.abspath(options.shell))
         options.launcher = os.path.abspath(options.launcher)
+    options.wrapper = []
+    logs = None
+    if options.valgrind:
+        logs = tempfile.mkdtemp(prefix="vrel-valgrind-")
+        options.wrapper = ["valgrind", "-q", "--leak-check=full", "--errors-for-leak-kinds=all",
+                           "--show-leak-kinds=definite,indirect,possible",
+                           "--trace-children=yes", "--trace-children-skip=/bin/*,/usr/*",
+                           "--log-file=" + os.path.join(logs, "vg.%p")]
     failed = 0
     total = 0
     for path in options.files:
@@ -296,6 +306,16 @@ def main():
                 for p in problems:
                     print("  " + p.replace("\n", "\n  "))
     print("%d of %d cases passed" % (total - failed, total))
+    if logs:
+        reports = [os.path.join(logs, n) for n in sorted(os.listdir(logs))
+                   if os.path.getsize(os.path.join(logs, n)) > 0]
+        for report in reports:
+            with open(report, errors="replace") as f:
+                print("valgrind:", f.read())
+        shutil.rmtree(logs, ignore_errors=True)
+        if reports:
+            print("%d valgrind reports" % len(reports))
+            return 1
     return 1 if failed else 0
 
 

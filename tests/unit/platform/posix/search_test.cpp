@@ -121,3 +121,19 @@ TEST(SysLocalTime, ConvertsWithTheLocalZone)
     sys_set_env("TZ", had_zone ? zone : nullptr);
     tzset();
 }
+
+TEST_F(SysFindFirst, StoredBitsCanBeLeftOutOfAWalk)
+{
+    ASSERT_TRUE(sys_set_attributes("ab", ATTR_HIDDEN));
+    auto first_of = [](const char* pattern) {
+        FindData entry;
+        SearchOwner search(sys_find_first(pattern, &entry));
+        return search.search ? entry.dwFileAttributes : ATTR_INVALID;
+    };
+    EXPECT_EQ(first_of("a?"), ATTR_HIDDEN);
+    sys_search_stored_attributes(false);
+    EXPECT_EQ(first_of("a?"), ATTR_ARCHIVE);   // the default of a file, without the system call
+    EXPECT_EQ(first_of("d*"), ATTR_DIRECTORY); // the type bits are always there
+    sys_search_stored_attributes(true);
+    EXPECT_EQ(first_of("a?"), ATTR_HIDDEN);
+}

@@ -27,8 +27,8 @@ TEST_F(SysStartProgram, DisabledStartsFailWithCode2)
 TEST_F(SysStartProgram, WaitsForTheExitCode)
 {
     uint32_t code = 0;
-    ASSERT_EQ(sys_start_program("cmd /c exit 7", SYS_NO_HANDLE, SYS_NO_HANDLE, SYS_NO_HANDLE,
-                                true, &code),
+    ASSERT_EQ(sys_start_program("cmd /c exit 7", SYS_NO_HANDLE, SYS_NO_HANDLE, SYS_NO_HANDLE, true,
+                                &code),
               0u);
     EXPECT_EQ(code, 7u);
 }
@@ -50,8 +50,8 @@ TEST_F(SysStartProgram, OutputWrittenBeforeTheStartComesFirst)
 {
     HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE file = CreateFileA("out.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                              CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileA("out.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     SetStdHandle(STD_OUTPUT_HANDLE, file);
     sys_write_out("before\n", 7);
     uint32_t code = 0;
@@ -77,8 +77,8 @@ TEST_F(SysStartProgram, ChildInheritsOnlyItsStandardHandles)
               0u);
     write_end.reset();
     DWORD available = 0;
-    EXPECT_FALSE(PeekNamedPipe(reinterpret_cast<HANDLE>(reader), nullptr, 0, nullptr,
-                               &available, nullptr));
+    EXPECT_FALSE(
+        PeekNamedPipe(reinterpret_cast<HANDLE>(reader), nullptr, 0, nullptr, &available, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
     feed.reset(); // the child sees the end of its input and ends
 }

@@ -5,10 +5,7 @@
 #include <set>
 
 static int signals_seen[2];
-static void record_signal(int number)
-{
-    signals_seen[signals_seen[0] ? 1 : 0] = number;
-}
+static void record_signal(int number) { signals_seen[signals_seen[0] ? 1 : 0] = number; }
 
 TEST(SysOnInterrupt, EachInstallationServesOneSignal)
 {
@@ -134,8 +131,8 @@ TEST(SysLocalTime, GivesTheLocalCalendarTimeOfAWriteTime)
     FILETIME local_time, universal;
     SystemTimeToFileTime(&local, &local_time);
     LocalFileTimeToFileTime(&local_time, &universal);
-    int64_t value = static_cast<int64_t>(
-        (static_cast<uint64_t>(universal.dwHighDateTime) << 32) | universal.dwLowDateTime);
+    int64_t value = static_cast<int64_t>((static_cast<uint64_t>(universal.dwHighDateTime) << 32) |
+                                         universal.dwLowDateTime);
     LocalTime out;
     sys_local_time(value, &out);
     EXPECT_EQ(out.year, 2007);

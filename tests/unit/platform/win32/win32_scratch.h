@@ -10,7 +10,7 @@
 
 class Win32Scratch : public testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         char temp[MAX_PATH];
@@ -55,8 +55,8 @@ protected:
     }
     static std::string file_text(const char* name)
     {
-        HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
         std::string text;
         char block[4096];
         DWORD got;
