@@ -24,13 +24,14 @@ void out_char(char c)
 // Writes the text in runs between carriage returns, which are dropped.
 static void write_text(const char* text)
 {
-    for (;;) {
-        size_t run = std::strcspn(text, "\r");
-        if (run)
-            output_sink(text, run);
-        if (!text[run])
-            return;
-        text += run + 1;
+    // strlen and memchr scan many bytes at a time; this is the path of every line cat prints.
+    const char* end = text + std::strlen(text);
+    while (text < end) {
+        const char* stop = static_cast<const char*>(std::memchr(text, '\r', end - text));
+        const char* run_end = stop ? stop : end;
+        if (run_end > text)
+            output_sink(text, static_cast<size_t>(run_end - text));
+        text = stop ? stop + 1 : end;
     }
 }
 
@@ -38,6 +39,12 @@ void out_str(const char* text)
 {
     check_interrupt();
     write_text(text);
+}
+
+void out_bytes(const char* text, size_t length)
+{
+    check_interrupt();
+    output_sink(text, length);
 }
 
 void out_newline() { out_str("\r\n"); }

@@ -16,6 +16,8 @@ void check_interrupt();
 void out_char(char c);
 // Checks for an interrupt once, then writes the text (carriage returns dropped).
 void out_str(const char* text);
+// As out_str for a text of known length that holds no carriage return (cat's lines).
+void out_bytes(const char* text, size_t length);
 void out_newline();
 // Rubs out n cells left of the cursor: n times "\b \b".
 void out_erase(int n);

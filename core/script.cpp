@@ -5,7 +5,9 @@
 #include "exec/command.h"
 #include "parse/strings.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 LineReader::~LineReader() { reader_close(this); }
 
@@ -31,19 +33,37 @@ static bool reader_fill(LineReader* reader)
     return true;
 }
 
+// Appends the bytes of [from, to) to p without their carriage returns; returns the new end.
+static char* copy_without_returns(char* p, const char* from, const char* to)
+{
+    while (from < to) {
+        const char* stop = static_cast<const char*>(std::memchr(from, '\r', to - from));
+        size_t run = static_cast<size_t>((stop ? stop : to) - from);
+        std::memcpy(p, from, run);
+        p += run;
+        from += run + (stop ? 1 : 0);
+    }
+    return p;
+}
+
 int reader_line(LineReader* reader, char* out, size_t max)
 {
     char* p = out;
     // Carriage returns count against max although they are not stored, so a line always ends
-    // after max bytes of the file.
-    for (size_t consumed = 0; consumed < max; ++consumed) {
+    // after max bytes of the file. The buffer is searched a run at a time, not byte by byte.
+    for (size_t left = max; left > 0;) {
         if (!reader_fill(reader))
             return 0; // a last line without its line feed is never delivered
-        char c = *reader->next++;
-        if (c == '\n')
+        size_t span = std::min(left, static_cast<size_t>(reader->end - reader->next));
+        char* line_feed = static_cast<char*>(std::memchr(reader->next, '\n', span));
+        char* stop = line_feed ? line_feed : reader->next + span;
+        p = copy_without_returns(p, reader->next, stop);
+        left -= static_cast<size_t>(stop - reader->next);
+        reader->next = stop;
+        if (line_feed) {
+            ++reader->next;
             break;
-        if (c != '\r')
-            *p++ = c;
+        }
     }
     *p = 0;
     return static_cast<int>(p - out) + 1;

@@ -14,10 +14,12 @@ static void cat_entry(const FindData* entry, char* path, ShellContext*)
         out_error(path, ":cat open err");
         return;
     }
-    char line[SCRIPT_LINE_MAX + 1];
-    while (reader_line(&reader, line, SCRIPT_LINE_MAX) >= 1) {
-        out_str(line);
-        out_newline();
+    // One more byte than the reader needs takes the line end, so each line is one string;
+    // the reader has dropped its carriage returns already.
+    char line[SCRIPT_LINE_MAX + 2];
+    while (int length = reader_line(&reader, line, SCRIPT_LINE_MAX)) {
+        line[length - 1] = '\n';
+        out_bytes(line, static_cast<size_t>(length));
     }
     reader_close(&reader);
 }

@@ -141,6 +141,27 @@ static const char* read_active(WordOut* word, const char* p, unsigned* quote, Sh
     }
 }
 
+// What a byte may do in a word, looked up once per byte instead of searched for in a set.
+constexpr uint8_t BYTE_STOPS = 0x01;  // ends a word that is not quoted
+constexpr uint8_t BYTE_ACTIVE = 0x02; // quotes, escapes, backquotes, ~ and $
+
+struct ByteRoles {
+    uint8_t role[256] = {};
+    constexpr ByteRoles()
+    {
+        for (char c : {'\t', ' ', '#', '&', ';', '<', '>', '|'})
+            role[static_cast<unsigned char>(c)] |= BYTE_STOPS;
+        for (char c : {'"', '\'', '\\', '`', '~', '$'})
+            role[static_cast<unsigned char>(c)] |= BYTE_ACTIVE;
+    }
+};
+constexpr ByteRoles byte_roles;
+
+static bool byte_has(char c, uint8_t role)
+{
+    return (byte_roles.role[static_cast<unsigned char>(c)] & role) != 0;
+}
+
 static const char* read_ordinary(WordOut* word, const char* p, ShellContext* ctx)
 {
     unsigned quote = 0;
@@ -150,11 +171,11 @@ static const char* read_ordinary(WordOut* word, const char* p, ShellContext* ctx
         if (char_width(p) == 2) {
             put_bytes(word, p, 2);
             p += 2;
-        } else if (quote == 0 && char_index("\t #&;<>|", *p) != 0) {
+        } else if (quote == 0 && byte_has(*p, BYTE_STOPS)) {
             break;
         } else if (*p == '\r') {
             ++p;
-        } else if (char_index("\"'\\`~$", *p) == 0 || ((quote & QUOTE_SINGLE) && *p != '\'')) {
+        } else if (!byte_has(*p, BYTE_ACTIVE) || ((quote & QUOTE_SINGLE) && *p != '\'')) {
             put_bytes(word, p++, 1);
         } else {
             p = read_active(word, p, &quote, ctx);

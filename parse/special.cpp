@@ -6,6 +6,8 @@
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
+#include <cstring>
+
 // The banner of $VERSION and the notice that follows it.
 constexpr const char* VERSION_TEXT =
     "vrel 0.1.0 - a small command shell in the Unix style; written by the vrel developers";
@@ -120,7 +122,7 @@ static void system_path(size_t (*query)(char*, size_t), size_t size, char* out)
 
 static bool same_text(const char* a, const char* b)
 {
-    return prefix_of(a, b) == 0 && prefix_of(b, a) == 0;
+    return a[0] == b[0] && std::strcmp(a, b) == 0;
 }
 
 // The dynamic variables, matched with case against the whole name; false for any other name.

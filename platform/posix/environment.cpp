@@ -53,7 +53,8 @@ static size_t find_entry(const char* name)
 {
     size_t length = strlen(name);
     for (size_t i = 0; i < env_count; ++i)
-        if (strncmp(env_array[i], name, length) == 0 && env_array[i][length] == '=')
+        if (env_array[i][0] == name[0] && strncmp(env_array[i], name, length) == 0 &&
+            env_array[i][length] == '=')
             return i;
     return env_count;
 }

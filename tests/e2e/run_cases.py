@@ -179,6 +179,7 @@ def run_case(case, options):
                     env[name] = value
             env.setdefault("WINEPREFIX", os.path.join(os.path.expanduser("~"), ".wine"))
             env.setdefault("WINEDEBUG", "-all")
+            env["WINEDLLOVERRIDES"] = wine_overrides(env, NO_MENUS)
         casedir = windows_path(work) if options.platform == "windows" else work
         for name in case.unset:
             env.pop(name, None)
@@ -239,11 +240,20 @@ def default_wine():
     return "wine"
 
 
+# Wine's menu builder would write .config and .local into HOME, the case's own directory.
+NO_MENUS = "winemenubuilder.exe=d"
+
+
+def wine_overrides(env, extra):
+    return ";".join(part for part in (env.get("WINEDLLOVERRIDES"), extra) if part)
+
+
 def prepare_wine(wine):
-    """Makes the Wine prefix on first use, quietly, and keeps one wineserver between cases."""
+    """Makes the Wine prefix on first use, quietly, and starts one Wine session for the cases."""
     env = dict(os.environ)
     env.setdefault("WINEDEBUG", "-all")
     env.setdefault("WINEPREFIX", os.path.join(os.path.expanduser("~"), ".wine"))
+    env["WINEDLLOVERRIDES"] = wine_overrides(env, NO_MENUS)
     quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
              "stderr": subprocess.DEVNULL}
     server = os.path.join(os.path.dirname(wine), "wineserver")
@@ -252,12 +262,16 @@ def prepare_wine(wine):
     if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
         # Wine's first start makes the prefix and says so on standard error, which would spoil
         # the first case; the Mono and Gecko installers are skipped.
-        subprocess.run([wine, "wineboot", "-i"], env=dict(env, WINEDLLOVERRIDES="mscoree,mshtml="),
+        subprocess.run([wine, "wineboot", "-i"],
+                       env=dict(env, WINEDLLOVERRIDES=wine_overrides(env, "mscoree,mshtml=")),
                        **quiet)
         subprocess.run([server, "-w"], env=env, **quiet)
-    # The server stays ten seconds after its last program, so each case does not start one. Its
-    # output must not be a pipe of ours: it outlives this call.
-    subprocess.run([server, "-p10"], env=env, **quiet)
+    # One server for all cases, kept a minute after its last program. Wine's own background
+    # programs start with the first program of a session and keep its standard handles: they
+    # are started here, so that they hold no pipe of a case (whose run would then wait for
+    # them) and do not run in a case's directory.
+    subprocess.run([server, "-p60"], env=env, **quiet)
+    subprocess.run([wine, "wineboot"], env=env, **quiet)
 
 
 def main():
