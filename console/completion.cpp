@@ -15,7 +15,7 @@ static void append_byte(char* pattern, size_t size, size_t* length, char c, bool
 }
 
 // Scans the line into the pattern: the bytes of the last blank-separated word. Returns the
-// position after the word's last ':', '/' or '\', or null; sets *fits false when cut.
+// position after the word's last separator, or null; sets *fits false when cut.
 static char* scan_last_word(char* pattern, size_t size, char* line, char** word, bool* fits)
 {
     char* insert = nullptr;
@@ -33,8 +33,8 @@ static char* scan_last_word(char* pattern, size_t size, char* line, char** word,
         append_byte(pattern, size, &length, *p, fits);
         if (is_lead(*p) && p[1]) // the second byte of a double-byte character is never a separator
             append_byte(pattern, size, &length, *++p, fits);
-        else if (*p == ':' || *p == '/' || *p == '\\')
-            insert = p + 1;
+        else if (*p == '/' || (PLATFORM_DOS_SEPARATORS && (*p == ':' || *p == '\\')))
+            insert = p + 1; // on POSIX ':' and '\' are name bytes, as the search takes them
     }
     pattern[length] = 0;
     return insert;

@@ -29,6 +29,20 @@ static void visit_entry(const FindData* entry, char* path, char* name_start, Vis
     visitor(entry, path, ctx);
 }
 
+// The directory part of the pattern, copied into path; returns where the names go. It ends where
+// the directory search takes the last component to begin, so a path names the entry found: on
+// POSIX only at the last '/', since ':' and '\' may be part of a file's name there.
+static char* search_dir_part(char* path, const char* pattern)
+{
+    if (PLATFORM_DOS_SEPARATORS)
+        return dir_part(path, pattern);
+    const char* slash = std::strrchr(pattern, '/');
+    size_t length = slash ? static_cast<size_t>(slash + 1 - pattern) : 0;
+    std::memcpy(path, pattern, length);
+    path[length] = 0;
+    return path + length;
+}
+
 void walk_files(const char* pattern, Visitor visitor, ShellContext* ctx)
 {
     if (std::strcmp(pattern, "*") == 0)
@@ -40,7 +54,7 @@ void walk_files(const char* pattern, Visitor visitor, ShellContext* ctx)
     // Our own copy of the directory part: a visitor may extend the path it was handed and walk
     // it, and that nested walk builds its paths here while the outer buffer keeps its text.
     char path[WALK_PATH_SIZE];
-    char* name_start = dir_part(path, pattern);
+    char* name_start = search_dir_part(path, pattern);
     FindData entry;
     SearchOwner search(sys_find_first(pattern, &entry));
     if (!search.search) {

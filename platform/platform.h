@@ -127,8 +127,8 @@ void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data);
 // name "vrel" is the running shell). When `wait` is set it waits for the end and stores the
 // exit code (128 + signal for a signal on POSIX) in `exit_code`. Returns 0, or the system
 // error code when the program could not be started.
-uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output,
-                           SysHandle error, bool wait, uint32_t* exit_code);
+uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
+                           bool wait, uint32_t* exit_code);
 // Switches program starts off (for fuzzing): every start then fails with error code 2.
 void sys_disable_programs(bool disabled);
 // For fuzzing: when set, sys_exit flushes and calls the hook instead of ending the process.
@@ -167,8 +167,8 @@ size_t sys_get_current_directory(char* buffer, size_t size);
 // One directory entry as a search delivers it.
 struct FindData {
     uint32_t dwFileAttributes;
-    uint64_t nFileSize;        // full 64-bit size
-    int64_t ftLastWriteTime;   // platform time value, for sys_local_time
+    uint64_t nFileSize;      // full 64-bit size
+    int64_t ftLastWriteTime; // platform time value, for sys_local_time
     char cFileName[260];
 };
 
@@ -211,10 +211,10 @@ struct SearchOwner {
 // Volumes for `df`
 
 struct VolumeInfo {
-    char root[256];          // "C:\" on Windows, the mount point on POSIX
-    char letter;             // drive letter on Windows, 0 on POSIX
-    const char* type_name;   // "fixed", "network", "removable", "cd-rom", "ramdisk" or "-"
-    bool has_geometry;       // false when the sizes could not be read
+    char root[256];        // "C:\" on Windows, the mount point on POSIX
+    char letter;           // drive letter on Windows, 0 on POSIX
+    const char* type_name; // "fixed", "network", "removable", "cd-rom", "ramdisk" or "-"
+    bool has_geometry;     // false when the sizes could not be read
     uint64_t sectors_per_cluster, bytes_per_sector, free_clusters, total_clusters;
 };
 // Calls `visit` for each volume in order (drives A: to Z:, or the mount table). `select`, when

@@ -5,3 +5,5 @@
 constexpr bool PLATFORM_UTF8 = true;
 // Command names keep their slashes (the native separator).
 constexpr bool PLATFORM_BACKSLASH_COMMANDS = false;
+// Only '/' separates the directories of a path; ':' and '\' are ordinary name bytes.
+constexpr bool PLATFORM_DOS_SEPARATORS = false;

@@ -46,14 +46,13 @@ bool sys_set_env(const char* name, const char* value)
 
 void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data)
 {
-    // The block is a copy, so the visitor may change variables while we walk it. Entries
-    // with an empty name ("=C:=C:\work") are the system's per-drive directories, not variables.
+    // The block is a copy, so the visitor may change variables while we walk it. Entries whose
+    // name begins with '=' (the system's per-drive directories, "=C:=C:\work") are listed too.
     char* block = GetEnvironmentStrings();
     if (!block)
         return;
     for (const char* entry = block; *entry;) {
-        if (*entry != '=')
-            visit(entry, data);
+        visit(entry, data);
         while (*entry)
             ++entry;
         ++entry;

@@ -49,6 +49,7 @@ static bool limit_inheritance(STARTUPINFOEXA* info, ChildHandles* child, void* s
         return false;
     }
     info->lpAttributeList = list;
+    info->StartupInfo.cb = sizeof(STARTUPINFOEXA);
     return true;
 }
 
@@ -94,6 +95,21 @@ static uint32_t wait_for(PROCESS_INFORMATION* process, bool wait, uint32_t* exit
     return 0;
 }
 
+// The shell's own start-up information with the child's standard handles put in.
+static void fill_startup_info(STARTUPINFOEXA* info, const ChildHandles* child)
+{
+    GetStartupInfoA(&info->StartupInfo);
+    info->StartupInfo.cb = sizeof(STARTUPINFOA);
+    // The C library's table of inherited descriptors would override the handles set here.
+    info->StartupInfo.cbReserved2 = 0;
+    info->StartupInfo.lpReserved2 = nullptr;
+    info->StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+    info->StartupInfo.hStdInput = child->standard[0];
+    info->StartupInfo.hStdOutput = child->standard[1];
+    info->StartupInfo.hStdError = child->standard[2];
+    info->lpAttributeList = nullptr;
+}
+
 uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
                            bool wait, uint32_t* exit_code)
 {
@@ -104,18 +120,10 @@ uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, 
     }
     if (!copy_command_line(line))
         return sys_last_error();
-    STARTUPINFOEXA info{};
-    GetStartupInfoA(&info.StartupInfo);
-    info.StartupInfo.cb = sizeof(info);
-    // The C library's table of inherited descriptors would override the handles set here.
-    info.StartupInfo.cbReserved2 = 0;
-    info.StartupInfo.lpReserved2 = nullptr;
     ChildHandles child;
     choose_handles(&child, input, output, error);
-    info.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
-    info.StartupInfo.hStdInput = child.standard[0];
-    info.StartupInfo.hStdOutput = child.standard[1];
-    info.StartupInfo.hStdError = child.standard[2];
+    STARTUPINFOEXA info;
+    fill_startup_info(&info, &child);
     alignas(16) char attribute_storage[256];
     limit_inheritance(&info, &child, attribute_storage, sizeof(attribute_storage));
     PROCESS_INFORMATION process;

@@ -112,6 +112,13 @@ def scene_tab_cycles_through_matches(shell):
     return out, expect
 
 
+def scene_tab_keeps_a_colon_inside_a_name(shell):
+    shell.line(b"cp note.txt 12:30.log" + ENTER)
+    out = shell.line(b"cat 12:3" + TAB + CTRL_U + ENTER)
+    expect = typed(b"cat 12:3") + erased(8) + b"cat 12:30.log" + erased(13) + b"\r\n" + PROMPT
+    return out, expect
+
+
 def scene_function_key_inserts_its_scan_code(shell):
     out = shell.line(b"echo x" + F1 + ENTER)
     expect = typed(b"echo x;") + b"\r\nx\r\n" + PROMPT  # F1 is 0 then 59, and 59 is ';'
@@ -170,6 +177,7 @@ SCENES = [
     scene_insert_in_the_middle,
     scene_history_prefix_search,
     scene_tab_cycles_through_matches,
+    scene_tab_keeps_a_colon_inside_a_name,
     scene_function_key_inserts_its_scan_code,
     scene_utf8_characters_move_and_rub_out_whole,
     scene_ctrl_t_runs_a_bound_function,

@@ -22,6 +22,8 @@ A case file holds cases, each opened by a line "=== name". Directives, one per l
 
 Under Wine the shell is started through the launcher, which hands vrel.exe the exact command
 line, as a Windows console would; carriage returns before line feeds are removed from output.
+The Wine prefix is made quietly on first use (also alone, with --prepare-wine) and one Wine
+session serves all cases.
 Text "$CASEDIR" in any directive value is replaced by the scratch directory's path (on Windows
 as the Z: path with backslashes, in `run`/`args`/`env` only).
 """
