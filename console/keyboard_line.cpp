@@ -5,8 +5,8 @@
 #include "console/line_text.h"
 #include "console/output.h"
 #include "core/run_line.h"
-#include "parse/special.h"
 #include "parse/strings.h"
+#include "parse/variables.h"
 
 #include <cstring>
 

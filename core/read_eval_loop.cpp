@@ -5,7 +5,7 @@
 #include "console/output.h"
 #include "core/run_line.h"
 #include "parse/read_word.h"
-#include "parse/special.h"
+#include "parse/variables.h"
 
 #include <array>
 #include <cstring>

@@ -4,8 +4,8 @@
 #include "console/output.h"
 #include "parse/char_class.h"
 #include "parse/read_word.h"
-#include "parse/special.h"
 #include "parse/strings.h"
+#include "parse/variables.h"
 
 // Option numbers of `set` rewrite these bits; the others are the shell's own state.
 constexpr uint32_t OPT_SETTABLE = OPT_NOEXIT | OPT_ECHO | OPT_TRACE;

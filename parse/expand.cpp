@@ -3,8 +3,8 @@
 
 #include "parse/char_class.h"
 #include "parse/read_word.h"
-#include "parse/special.h"
 #include "parse/strings.h"
+#include "parse/variables.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-// special.h: special parameters, dynamic variables and environment lookups.
+// variables.h: special parameters, dynamic variables and environment lookups.
 #pragma once
 
 #include "core/shell.h"

@@ -1,6 +1,6 @@
 // Tests of the special parameters, dynamic variables, positional parameters and read_env.
-#include "parse/special.h"
 #include "parse/strings.h"
+#include "parse/variables.h"
 #include "parse_fixture.h"
 
 #include <regex>

@@ -1,5 +1,5 @@
-// special.cpp: special parameters, dynamic variables, positional parameters and the environment.
-#include "parse/special.h"
+// variables.cpp: special parameters, dynamic variables, positional parameters and the environment.
+#include "parse/variables.h"
 
 #include "console/line_input.h"
 #include "console/output.h"
