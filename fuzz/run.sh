@@ -47,7 +47,7 @@ for target in "${targets[@]}"; do
         tail -n 30 "$out/$target.log"
         status=1
     else
-        grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$out/$target.log" |
+        grep -a -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$out/$target.log" |
             sed 's/^/   /'
     fi
     rm -rf "$jail"
