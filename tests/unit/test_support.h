@@ -3,8 +3,26 @@
 
 #include "core/shell.h"
 
+#include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
+
+// A word list as line execution makes it: writable words and a null-terminated list.
+struct WordList {
+    std::vector<std::vector<char>> text;
+    std::vector<char*> list;
+    WordList(std::initializer_list<const char*> words)
+    {
+        for (const char* w : words)
+            text.emplace_back(w, w + std::strlen(w) + 1);
+        for (auto& t : text)
+            list.push_back(t.data());
+        list.push_back(nullptr);
+    }
+    char** words() { return list.data(); }
+};
 
 // The process's one context, reset to its start values (the function store is reused).
 ShellContext* fresh_context();

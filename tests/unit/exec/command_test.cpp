@@ -1,5 +1,6 @@
 // Tests of the command splitter and of starting programs with their redirections and pipes.
 #include "exec/command.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,21 +10,6 @@
 
 namespace
 {
-
-// A word list as line execution makes it: writable words and a null-terminated list.
-struct WordList {
-    std::vector<std::vector<char>> text;
-    std::vector<char*> list;
-    WordList(std::initializer_list<const char*> words)
-    {
-        for (const char* w : words)
-            text.emplace_back(w, w + std::strlen(w) + 1);
-        for (auto& t : text)
-            list.push_back(t.data());
-        list.push_back(nullptr);
-    }
-    char** words() { return list.data(); }
-};
 
 struct Command {
     ShellContext ctx{};

@@ -1,5 +1,6 @@
 // Tests of set, true and ctrlkey where their effect is not seen from outside the shell.
 #include "exec/simple.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,7 @@
 namespace
 {
 
-struct Words {
-    std::vector<std::vector<char>> text;
-    std::vector<char*> list;
-    Words(std::initializer_list<const char*> words)
-    {
-        for (const char* w : words)
-            text.emplace_back(w, w + std::strlen(w) + 1);
-        for (auto& t : text)
-            list.push_back(t.data());
-        list.push_back(nullptr);
-    }
-    char** words() { return list.data(); }
-};
+using Words = WordList;
 
 struct Shell {
     FunctionStore store{};
