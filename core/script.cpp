@@ -69,6 +69,30 @@ int reader_line(LineReader* reader, char* out, size_t max)
     return static_cast<int>(p - out) + 1;
 }
 
+size_t reader_whole_lines(LineReader* reader, size_t max, const char** start)
+{
+    if (!reader_fill(reader))
+        return 0;
+    char* from = reader->next;
+    const char* cr = static_cast<const char*>(std::memchr(from, '\r', reader->end - from));
+    const char* limit = cr ? cr : reader->end;
+    const char* p = from;
+    // Every line that ends within the next max bytes is shorter than max, so the run can go on
+    // after the last line feed there; with short lines the search back from the window's end
+    // looks at few bytes.
+    while (p < limit) {
+        const char* q = p + std::min(max, static_cast<size_t>(limit - p));
+        while (q > p && q[-1] != '\n')
+            --q;
+        if (q == p)
+            break;
+        p = q;
+    }
+    *start = from;
+    reader->next += p - from;
+    return static_cast<size_t>(p - from);
+}
+
 void reader_close(LineReader* reader)
 {
     if (reader->file != SYS_NO_HANDLE)

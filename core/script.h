@@ -23,6 +23,11 @@ struct LineReader {
 int reader_open(LineReader* reader, const char* name);
 // Copies the next line into out (max + 1 bytes): its length plus one, or 0 at the end.
 int reader_line(LineReader* reader, char* out, size_t max);
+// Hands out, in place, the longest run of whole lines at the reader's position that
+// reader_line would hand out unchanged: each shorter than max bytes and without carriage
+// returns. Returns the run's length with *start set to it, or 0 when the next line needs
+// reader_line (or at the end).
+size_t reader_whole_lines(LineReader* reader, size_t max, const char** start);
 void reader_close(LineReader* reader);
 
 int32_t builtin_source(char** words, ShellContext* ctx);

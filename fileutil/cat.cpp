@@ -16,8 +16,17 @@ static void cat_entry(const FindData* entry, char* path, ShellContext*)
     }
     // One more byte than the reader needs takes the line end, so each line is one string;
     // the reader has dropped its carriage returns already.
+    // Runs of ordinary lines go out straight from the reader's buffer, as they stand.
     char line[SCRIPT_LINE_MAX + 2];
-    while (int length = reader_line(&reader, line, SCRIPT_LINE_MAX)) {
+    for (;;) {
+        const char* run;
+        if (size_t size = reader_whole_lines(&reader, SCRIPT_LINE_MAX, &run)) {
+            out_bytes(run, size);
+            continue;
+        }
+        int length = reader_line(&reader, line, SCRIPT_LINE_MAX);
+        if (length == 0)
+            break;
         line[length - 1] = '\n';
         out_bytes(line, static_cast<size_t>(length));
     }
