@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,71 +88,107 @@ static int find_program(const std::string& name, std::string* path)
     return search_path(name, path);
 }
 
-// The file actions and attributes of one start, destroyed with it.
-struct SpawnSetup {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    int moved[3] = {-1, -1, -1};
-    SpawnSetup()
+// What the child of one start needs; it shares the shell's memory until it runs the program.
+struct ChildStart {
+    const char* path;
+    char** argv;         // argv[-1] is free, for the system shell
+    int streams[3];      // the descriptor for each standard stream, or -1 to keep the shell's
+    bool hangup_ignored; // the shell was started with hang-ups ignored: its children too
+    int error;           // why the program could not be run, 0 while it could
+};
+
+// The descriptors made for a start, closed with it.
+struct MovedStreams {
+    int fds[3] = {-1, -1, -1};
+    MovedStreams() = default;
+    MovedStreams(const MovedStreams&) = delete;
+    MovedStreams& operator=(const MovedStreams&) = delete;
+    ~MovedStreams()
     {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attributes);
-    }
-    ~SpawnSetup()
-    {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-        for (int fd : moved)
+        for (int fd : fds)
             if (fd >= 0)
                 close(fd);
     }
 };
 
-static void set_streams(SpawnSetup* setup, const SysHandle handles[3])
+static void set_streams(ChildStart* start, MovedStreams* moved, const SysHandle handles[3])
 {
     for (int stream = 0; stream < 3; ++stream) {
         int fd = static_cast<int>(handles[stream]);
+        start->streams[stream] = -1;
         if (handles[stream] == SYS_NO_HANDLE)
             continue;
         // A handle that is itself a standard descriptor could be overwritten by an earlier
         // dup2, and dup2 onto itself would keep close-on-exec: give it a number of its own.
         if (fd < 3) {
-            setup->moved[stream] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-            fd = setup->moved[stream];
+            moved->fds[stream] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+            fd = moved->fds[stream];
         }
-        posix_spawn_file_actions_adddup2(&setup->actions, fd, stream);
+        start->streams[stream] = fd;
     }
 }
 
-static void set_signals(SpawnSetup* setup)
+// The child after vfork: only system calls, on the shell's memory, and never a return. The
+// signals the shell catches or ignores get their default action before any is let through,
+// so no handler of the shell ever runs in the child.
+[[noreturn]] static void run_child(ChildStart* start)
 {
-    sigset_t defaults, empty;
-    sigemptyset(&defaults);
-    for (int signal_number : {SIGPIPE, SIGINT, SIGTERM, SIGQUIT})
-        sigaddset(&defaults, signal_number);
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    for (int signal_number : {SIGPIPE, SIGINT, SIGTERM, SIGQUIT, SIGHUP})
+        if (signal_number != SIGHUP || !start->hangup_ignored)
+            sigaction(signal_number, &action, nullptr);
+    sigset_t empty;
     sigemptyset(&empty);
-    posix_spawnattr_setsigdefault(&setup->attributes, &defaults);
-    posix_spawnattr_setsigmask(&setup->attributes, &empty);
-    posix_spawnattr_setflags(&setup->attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    sigprocmask(SIG_SETMASK, &empty, nullptr);
+    for (int stream = 0; stream < 3; ++stream) {
+        if (start->streams[stream] >= 0 && dup2(start->streams[stream], stream) < 0) {
+            start->error = errno;
+            _exit(127);
+        }
+    }
+    execve(start->path, start->argv, environ);
+    if (errno == ENOEXEC) {
+        // A text file without "#!" is a script for the system shell, as execvp treats it.
+        static char shell[] = "/bin/sh";
+        start->argv[-1] = shell;
+        start->argv[0] = const_cast<char*>(start->path);
+        execve(shell, start->argv - 1, environ);
+    }
+    start->error = errno;
+    _exit(127);
 }
 
+// Starts path with the words as its arguments: 0 with *pid set, or why it could not be run.
+// vfork shares the shell's memory and stops the shell until the child has run the program, so
+// a start costs no copy of the shell and the child reports a failure straight back.
 static int spawn(pid_t* pid, const std::string& path, std::vector<std::string>& words,
-                 SpawnSetup* setup)
+                 ChildStart* start)
 {
-    std::vector<char*> argv;
+    std::vector<char*> argv(1, nullptr);
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
-    int result =
-        posix_spawn(pid, path.c_str(), &setup->actions, &setup->attributes, argv.data(), environ);
-    if (result != ENOEXEC)
-        return result;
-    // A text file without "#!" is a script for the system shell, as execvp treats it.
-    std::string shell = "/bin/sh", script = path;
-    argv[0] = script.data();
-    argv.insert(argv.begin(), shell.data());
-    return posix_spawn(pid, shell.c_str(), &setup->actions, &setup->attributes, argv.data(),
-                       environ);
+    start->path = path.c_str();
+    start->argv = argv.data() + 1;
+    start->error = 0;
+    struct sigaction hangup = {};
+    start->hangup_ignored =
+        sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler == SIG_IGN;
+    sigset_t all, old;
+    sigfillset(&all);
+    sigprocmask(SIG_SETMASK, &all, &old);
+    pid_t child = vfork();
+    if (child == 0)
+        run_child(start);
+    int error = child < 0 ? errno : start->error;
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    if (child > 0 && error) {
+        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    *pid = child;
+    return error;
 }
 
 static uint32_t exit_code_of(pid_t pid)
@@ -186,12 +221,12 @@ uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, 
     sys_flush_out();
     sys_restore_terminal();
     take_over_environment();
-    SpawnSetup setup;
+    ChildStart start;
+    MovedStreams moved;
     const SysHandle handles[3] = {input, output, error};
-    set_streams(&setup, handles);
-    set_signals(&setup);
+    set_streams(&start, &moved, handles);
     pid_t pid = 0;
-    if (int code = spawn(&pid, path, words, &setup))
+    if (int code = spawn(&pid, path, words, &start))
         return start_failed(code);
     if (!wait)
         unwaited.push_back(pid);

@@ -86,6 +86,34 @@ TEST_F(StartProgram, ChildGetsDefaultSignalActions)
     sys_close(write_end);
 }
 
+// A signal mask the child reports for itself, from its "SigBlk:" or "SigIgn:" line.
+static uint64_t child_mask(const std::string& status, const char* field)
+{
+    size_t at = status.find(field);
+    EXPECT_NE(at, std::string::npos) << field;
+    return at == std::string::npos ? 0 : std::stoull(status.substr(at + 8), nullptr, 16);
+}
+
+TEST_F(StartProgram, ChildKeepsOnlyTheIgnoredHangUpAndNothingBlocked)
+{
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGHUP, SIG_IGN); // the shell was started under nohup
+    sigset_t blocked, old;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGTERM);
+    sigprocmask(SIG_BLOCK, &blocked, &old);
+    {
+        HandleOwner out(sys_open_output("out", false));
+        EXPECT_EQ(run("grep ^Sig /proc/self/status", SYS_NO_HANDLE, out.handle), 0u);
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    signal(SIGHUP, SIG_DFL);
+    std::string status = read_text("out");
+    auto bit = [](int signal_number) { return uint64_t(1) << (signal_number - 1); };
+    EXPECT_EQ(child_mask(status, "SigBlk:"), 0u);
+    EXPECT_EQ(child_mask(status, "SigIgn:") & (bit(SIGHUP) | bit(SIGPIPE)), bit(SIGHUP));
+}
+
 TEST_F(StartProgram, SplitsAtBlanksAndTabsAndUsesTheGivenStreams)
 {
     write_text("in", "from a file\n");
