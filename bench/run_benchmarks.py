@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
-"""Measures vrel against dash (and GNU coreutils for the file built-ins) side by side.
+"""Measures vrel against dash and bash (and GNU coreutils for the file built-ins) side by side.
 
-Builds a release binary, makes the test data in a scratch directory, then times each pair
-with hyperfine. The two commands of a pair are measured in alternating rounds, so that a drift
-of the machine hits both alike; the report gives the median of all runs, the range, and the
-ratio vrel/peer of the medians. Peak memory (max RSS) is read with getrusage of the children.
+Builds a release binary, makes the test data in a scratch directory, then times each command
+with hyperfine. The commands of one benchmark are measured in alternating rounds, so that a
+drift of the machine hits all alike; the report gives the median of all runs, the range, and
+the ratio vrel/peer of the medians for every peer. Peak memory (max RSS, from GNU time) is the
+median of several alternating runs.
 
     bench/run_benchmarks.py [--rounds N] [--runs N] [--quick] [--json FILE]
 """
 import argparse
 import json
 import os
-import resource
 import shutil
 import statistics
 import subprocess
@@ -29,8 +29,10 @@ test $i -lt %d
 lwhile step
 """
 
-DASH_LOOP = "i=0; while [ $i -lt %d ]; do i=$((i+1)); done"
-DASH_STARTS = "i=0; while [ $i -lt 1000 ]; do /bin/true; i=$((i+1)); done"
+# The same text runs in dash and in bash.
+SH_LOOP = "i=0; while [ $i -lt %d ]; do i=$((i+1)); done"
+SH_STARTS = "i=0; while [ $i -lt 1000 ]; do /bin/true; i=$((i+1)); done"
+SHELLS = ("dash", "bash")
 
 
 def build():
@@ -79,16 +81,28 @@ def hyperfine_times(command, runs, work):
         return json.load(f)["results"][0]["times"]
 
 
-def compare(name, ours, theirs, options, work):
-    a, b = [], []
+def compare(name, ours, peers, options, work):
+    """Times vrel's command and each peer's in alternating rounds; prints one line a command."""
+    times = {"vrel": []}
+    times.update({peer: [] for peer in peers})
     for _ in range(options.rounds):
-        a += hyperfine_times(ours, options.runs, work)
-        b += hyperfine_times(theirs, options.runs, work)
-    ma, mb = statistics.median(a), statistics.median(b)
-    row = {"name": name, "vrel_median": ma, "vrel_range": [min(a), max(a)],
-           "peer_median": mb, "peer_range": [min(b), max(b)], "ratio": ma / mb}
-    print("%-34s vrel %9.4f s [%8.4f-%8.4f]  peer %9.4f s [%8.4f-%8.4f]  ratio %5.2f" % (
-        name, ma, min(a), max(a), mb, min(b), max(b), ma / mb), flush=True)
+        times["vrel"] += hyperfine_times(ours, options.runs, work)
+        for peer, command in peers.items():
+            times[peer] += hyperfine_times(command, options.runs, work)
+    ours_median = statistics.median(times["vrel"])
+    row = {"name": name}
+    for who, values in times.items():
+        median = statistics.median(values)
+        row[who] = {"median": median, "range": [min(values), max(values)]}
+        if who != "vrel":
+            row[who]["ratio"] = ours_median / median
+    line = "%-28s" % name
+    for who, values in times.items():
+        line += "  %s %8.4f s [%7.4f-%7.4f]" % (who, row[who]["median"], min(values),
+                                                max(values))
+        if who != "vrel":
+            line += " ratio %4.2f" % row[who]["ratio"]
+    print(line, flush=True)
     return row
 
 
@@ -99,14 +113,38 @@ def peak_rss(argv, work):
     return int(out.stderr.strip().splitlines()[-1])
 
 
+def compare_memory(name, ours, peers, options, work):
+    """Median max RSS of alternating runs of vrel and each peer shell."""
+    sizes = {"vrel": []}
+    sizes.update({peer: [] for peer in peers})
+    for _ in range(options.rounds * options.runs):
+        sizes["vrel"].append(peak_rss(ours, work))
+        for peer, argv in peers.items():
+            sizes[peer].append(peak_rss(argv, work))
+    row = {"name": name}
+    line = "%-28s" % ("max RSS, " + name)
+    ours_median = statistics.median(sizes["vrel"])
+    for who, values in sizes.items():
+        median = statistics.median(values)
+        row[who] = {"median_kib": median, "range_kib": [min(values), max(values)]}
+        line += "  %s %6d KiB [%d-%d]" % (who, median, min(values), max(values))
+        if who != "vrel":
+            row[who]["ratio"] = ours_median / median
+            line += " ratio %4.2f" % row[who]["ratio"]
+    print(line, flush=True)
+    return row
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--memory-runs", type=int, default=7)
     parser.add_argument("--quick", action="store_true", help="smaller data, for a smoke run")
     parser.add_argument("--json", help="write the results here")
     options = parser.parse_args()
-    for tool, package in (("hyperfine", "hyperfine"), ("dash", "dash"), ("/usr/bin/time", "time")):
+    for tool, package in (("hyperfine", "hyperfine"), ("dash", "dash"), ("bash", "bash"),
+                          ("/usr/bin/time", "time")):
         if not shutil.which(tool):
             sys.exit("%s is needed (apt-get install %s)" % (tool, package))
     vrel = build()
@@ -114,37 +152,39 @@ def main():
     try:
         make_data(work, options.quick)
         q = "'"
-        pairs = [
-            ("start-up", vrel + " -f -c true", "dash -c true"),
+
+        def shells(text):
+            return {shell: shell + " -c " + q + text + q for shell in SHELLS}
+
+        benchmarks = [
+            ("start-up", vrel + " -f -c true", shells("true")),
             ("loop of 100000", vrel + " -f -c " + q + ". loop100000.vrel" + q,
-             "dash -c " + q + DASH_LOOP % 100000 + q),
+             shells(SH_LOOP % 100000)),
             ("1000 starts of /bin/true", vrel + " -f -c " + q + "repeat 1000 /bin/true" + q,
-             "dash -c " + q + DASH_STARTS + q),
+             shells(SH_STARTS)),
             ("pipeline cat | wc -l", vrel + " -f -c " + q + "/bin/cat big.txt | /usr/bin/wc -l" + q,
-             "dash -c " + q + "/bin/cat big.txt | /usr/bin/wc -l" + q),
-            ("cat of a big file", vrel + " -f -c " + q + "cat big.txt" + q, "cat big.txt"),
-            ("du of a tree", vrel + " -f -c " + q + "du - tree" + q, "du -sk tree"),
+             shells("/bin/cat big.txt | /usr/bin/wc -l")),
+            ("cat of a big file", vrel + " -f -c " + q + "cat big.txt" + q,
+             {"GNU": "cat big.txt"}),
+            ("du of a tree", vrel + " -f -c " + q + "du - tree" + q, {"GNU": "du -sk tree"}),
             ("ls -l of a directory", vrel + " -f -c " + q + "ls -l flat/*" + q,
-             "ls -l flat"),
+             {"GNU": "ls -l flat"}),
         ]
-        results = []
-        for name, ours, theirs in pairs:
-            # hyperfine's --shell none splits at blanks and honours the single quotes.
-            results.append(compare(name, ours, theirs, options, work))
-        memory = {
-            "start-up": (peak_rss([vrel, "-f", "-c", "true"], work),
-                         peak_rss(["dash", "-c", "true"], work)),
-            "loop of 100000": (peak_rss([vrel, "-f", "-c", ". loop100000.vrel"], work),
-                               peak_rss(["dash", "-c", DASH_LOOP % 100000], work)),
-            "loop of 1000000": (peak_rss([vrel, "-f", "-c", ". loop1000000.vrel"], work),
-                                peak_rss(["dash", "-c", DASH_LOOP % 1000000], work)),
-        }
-        for name, (ours, theirs) in memory.items():
-            print("%-34s max RSS vrel %6d KiB  dash %6d KiB  ratio %5.2f" % (
-                name, ours, theirs, ours / theirs))
+        # hyperfine's --shell none splits at blanks and honours the single quotes.
+        timings = [compare(name, ours, peers, options, work) for name, ours, peers in benchmarks]
+        memory_options = argparse.Namespace(rounds=1, runs=options.memory_runs)
+        memory = [
+            compare_memory("start-up", [vrel, "-f", "-c", "true"],
+                           {shell: [shell, "-c", "true"] for shell in SHELLS},
+                           memory_options, work),
+        ]
+        for n in (100000, 1000000):
+            memory.append(compare_memory(
+                "loop of %d" % n, [vrel, "-f", "-c", ". loop%d.vrel" % n],
+                {shell: [shell, "-c", SH_LOOP % n] for shell in SHELLS}, memory_options, work))
         if options.json:
             with open(options.json, "w") as f:
-                json.dump({"timings": results, "max_rss_kib": memory}, f, indent=2)
+                json.dump({"timings": timings, "max_rss": memory}, f, indent=2)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
