@@ -44,6 +44,19 @@ def seeds_for(target):
             with open(path, "rb") as f:
                 out.append(bytes([i]) + f.read(4000))
         return out
+    if target == "edit_line":
+        # Lines typed and accepted, then browsed, searched, edited and completed: the
+        # extended keys are 224 and a scan code (up 72, down 80, left 75, right 77, home 71,
+        # end 79, delete 83, F1 59).
+        keys = [b"\xe0H", b"\xe0P", b"\xe0K", b"\xe0M", b"\xe0G", b"\xe0O", b"\xe0S",
+                b"\x00;", b"\t", b"\x08", b"\x1b", b"\x14"]
+        out = []
+        for i, l in enumerate(lines[:200]):
+            typed = l.encode("utf-8", "surrogateescape")[:300]
+            edits = b"".join(keys[(i + k) % len(keys)] for k in range(4))
+            out.append(bytes([i % 256, 20, 0x80 if i % 3 == 0 else 1]) + typed + b"\r" +
+                       typed[:3] + edits + b"x\r")
+        return out
     raise SystemExit("unknown target " + target)
 
 

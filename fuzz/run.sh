@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(run_line read_word expand eval_expr test reader_line)
+[ ${#targets[@]} -gt 0 ] || targets=(run_line read_word expand eval_expr test reader_line edit_line)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -18,6 +18,8 @@ mkdir -p "$out"
 status=0
 for target in "${targets[@]}"; do
     jail=$(mktemp -d /tmp/vrel-fuzz-jail.XXXXXX)
+    # Inside, the jail is the root that nobody must be able to pass through.
+    chmod 755 "$jail"
     # libFuzzer checks the artifact folder at start, outside the jail, and writes into it from
     # inside: the same path names a link outside and the real folder inside.
     # The seeds are read as they run, from inside the jail too: the same trick.
@@ -32,7 +34,9 @@ for target in "${targets[@]}"; do
         eval_expr | test) leaks=1 ;;
         *) leaks=0 ;;
     esac
-    seeds=$(find "$jail/seeds" -type f | paste -sd, -)
+    # The trailing slash makes find enter the folder behind the link.
+    seeds=$(find "$jail/seeds/" -type f | paste -sd, -)
+    [ -n "$seeds" ] || { echo "no seeds for $target"; exit 1; }
     # The seeds are read before the first input; the targets that run commands chroot into
     # the jail then.
     prefix=$jail/artifacts/
@@ -49,6 +53,7 @@ for target in "${targets[@]}"; do
     else
         grep -a -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$out/$target.log" |
             sed 's/^/   /'
+        grep -a -E 'INITED|DONE' "$out/$target.log" | sed -E 's/^#[0-9]+\s+/   /; s/ exec.*//'
     fi
     rm -rf "$jail"
 done
