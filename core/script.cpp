@@ -71,7 +71,9 @@ int reader_line(LineReader* reader, char* out, size_t max)
 
 size_t reader_whole_lines(LineReader* reader, size_t max, const char** start)
 {
-    if (!reader_fill(reader))
+    // Only what is read already: reading is reader_line's, so the end of a terminal's or a
+    // pipe's input is read once and ends the file.
+    if (reader->next == reader->end)
         return 0;
     char* from = reader->next;
     const char* cr = static_cast<const char*>(std::memchr(from, '\r', reader->end - from));

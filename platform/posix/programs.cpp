@@ -94,7 +94,7 @@ struct ChildStart {
     char** argv;         // argv[-1] is free, for the system shell
     int streams[3];      // the descriptor for each standard stream, or -1 to keep the shell's
     bool hangup_ignored; // the shell was started with hang-ups ignored: its children too
-    int error;           // why the program could not be run, 0 while it could
+    volatile int error;  // why the program could not be run, 0 while it could (set by the child)
 };
 
 // The descriptors made for a start, closed with it.
@@ -111,7 +111,8 @@ struct MovedStreams {
     }
 };
 
-static void set_streams(ChildStart* start, MovedStreams* moved, const SysHandle handles[3])
+// Chooses each stream's descriptor: 0, or why a handle could not be given a number of its own.
+static int set_streams(ChildStart* start, MovedStreams* moved, const SysHandle handles[3])
 {
     for (int stream = 0; stream < 3; ++stream) {
         int fd = static_cast<int>(handles[stream]);
@@ -123,9 +124,12 @@ static void set_streams(ChildStart* start, MovedStreams* moved, const SysHandle 
         if (fd < 3) {
             moved->fds[stream] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
             fd = moved->fds[stream];
+            if (fd < 0)
+                return errno; // the child would write to the shell's own stream instead
         }
         start->streams[stream] = fd;
     }
+    return 0;
 }
 
 // The child after vfork: only system calls, on the shell's memory, and never a return. The
@@ -224,7 +228,8 @@ uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, 
     ChildStart start;
     MovedStreams moved;
     const SysHandle handles[3] = {input, output, error};
-    set_streams(&start, &moved, handles);
+    if (int code = set_streams(&start, &moved, handles))
+        return start_failed(code);
     pid_t pid = 0;
     if (int code = spawn(&pid, path, words, &start))
         return start_failed(code);

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <valgrind/valgrind.h>
 
@@ -112,6 +113,22 @@ TEST_F(StartProgram, ChildKeepsOnlyTheIgnoredHangUpAndNothingBlocked)
     auto bit = [](int signal_number) { return uint64_t(1) << (signal_number - 1); };
     EXPECT_EQ(child_mask(status, "SigBlk:"), 0u);
     EXPECT_EQ(child_mask(status, "SigIgn:") & (bit(SIGHUP) | bit(SIGPIPE)), bit(SIGHUP));
+}
+
+TEST_F(StartProgram, AStandardHandleThatCannotBeMovedFailsTheStart)
+{
+    if (RUNNING_ON_VALGRIND)
+        GTEST_SKIP() << "valgrind keeps descriptors of its own above the limit";
+    // With no descriptor number above 2 to spare, standard input given as a handle cannot be
+    // moved out of the way: the start fails instead of leaving the child the shell's stream.
+    struct rlimit saved, low;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    low = saved;
+    low.rlim_cur = 3;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    uint32_t result = run("true", 0);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(result, static_cast<uint32_t>(EINVAL));
 }
 
 TEST_F(StartProgram, SplitsAtBlanksAndTabsAndUsesTheGivenStreams)
