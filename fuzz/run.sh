@@ -26,7 +26,10 @@ for target in "${targets[@]}"; do
     mkdir -p "$jail/work" "$jail$jail/artifacts" "$jail$jail/seeds"
     ln -s "$jail$jail/artifacts" "$jail/artifacts"
     ln -s "$jail$jail/seeds" "$jail/seeds"
-    chown 65534:65534 "$jail/work" "$jail$jail/artifacts"
+    # The artifacts folder stays root's, open to all and sticky: an input running as nobody
+    # (chmod -R from the jail's root, say) cannot take away the fuzzer's right to write there.
+    chown 65534:65534 "$jail/work"
+    chmod 1777 "$jail$jail/artifacts"
     python3 fuzz/make_seeds.py "$target" "$jail/seeds"
     # The leak checker cannot inspect a process locked into the jail as nobody: there the
     # leaks are left to the sanitizer build of the test suite.
