@@ -64,8 +64,30 @@ static int32_t run_commands(char** argv, char** words, ShellContext* ctx)
     return ctx->status;
 }
 
-template <size_t L> static int32_t run_words(const char* text, ShellContext* ctx)
+// Lines run inside lines (eval, backquotes, function bodies), each with its storage on the
+// stack. Their share of the stack is counted, and a line that would take it past this budget is
+// refused: the stack of the Windows build is 2 MiB, and three lines of the largest size nested
+// in one another would already come close to it.
+constexpr size_t LINE_STACK_BUDGET = 1280 * 1024;
+static size_t line_stack_used = 0;
+
+struct LineStackShare {
+    size_t size;
+    explicit LineStackShare(size_t bytes) : size(bytes) { line_stack_used += size; }
+    LineStackShare(const LineStackShare&) = delete;
+    LineStackShare& operator=(const LineStackShare&) = delete;
+    ~LineStackShare() { line_stack_used -= size; }
+};
+
+// Never inlined: each size keeps a frame of its own, so a short line does not carry the
+// storage of the long ones.
+template <size_t L> [[gnu::noinline]] static int32_t run_words(const char* text, ShellContext* ctx)
 {
+    if (line_stack_used + sizeof(LineStorage<L>) > LINE_STACK_BUDGET) {
+        out_error("vrel", ":nested too deep");
+        return ctx->status = -1;
+    }
+    LineStackShare share(sizeof(LineStorage<L>));
     LineStorage<L> storage;
     if (split_words(text, storage.area.data(), storage.area.size(), storage.words.data(), ctx) == 0)
         return 0;

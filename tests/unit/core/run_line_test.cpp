@@ -54,3 +54,27 @@ TEST(RunLine, DefinitionModeTakesTheLineUnexpanded)
     EXPECT_EQ(ctx->status, 0);
     ctx->options &= ~OPT_DEFINING;
 }
+
+TEST(RunLine, LongLinesNestTwiceButNotThreeTimes)
+{
+    ShellContext* ctx = fresh_context();
+    std::string x(8500, 'x');
+    std::string two = "eval 'echo " + x + "'";
+    std::string three = "eval \"" + two + "\"";
+    EXPECT_EQ(capture_output([&] { EXPECT_EQ(run_line(two.c_str(), ctx), 0); }), x + "\n");
+    std::string out = capture_output([&] { EXPECT_LT(run_line(three.c_str(), ctx), 0); });
+    EXPECT_EQ(out.rfind("vrel:nested too deep\n", 0), 0u) << out.substr(0, 80);
+    // The budget is given back on the way out: the two levels still run afterwards.
+    EXPECT_EQ(capture_output([&] { EXPECT_EQ(run_line(two.c_str(), ctx), 0); }), x + "\n");
+}
+
+TEST(RunLine, AFunctionThatCallsItselfThroughBackquotesEndsAtTheFrameLimit)
+{
+    // Found by fuzzing: a function named like a built-in, calling itself from backquotes
+    // inside its own body, at the deepest frames ran the stack out in the sanitizer build.
+    ShellContext* ctx = fresh_context();
+    std::string out = capture_output([&] {
+        run_line("function echo 'echo co````````mod +r(fval x'; eval 'echo a'; unfunc echo", ctx);
+    });
+    EXPECT_NE(out.find("echo:command error(0)"), std::string::npos) << out;
+}
