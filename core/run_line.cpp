@@ -146,7 +146,9 @@ int32_t dispatch(char** argv, ShellContext* ctx)
         if (!redirected)
             return handler(argv + 1, ctx);
     }
-    // Redirected or piped: the command runs in a child copy of the shell.
+    // Redirected or piped: the command runs in a child copy of the shell, which is to read
+    // the very words this shell has, quoted.
+    ctx->redir_flags |= REDIR_SHELL;
     insert_shell_name(argv);
     return NOT_HANDLED;
 }

@@ -18,6 +18,7 @@ constexpr uint32_t OPT_TRACE = 0x20;    // file operations are shown before they
 // Bits of ShellContext::redir_flags.
 constexpr uint32_t REDIR_APPEND = 1; // output files of this command are appended
 constexpr uint32_t REDIR_ANY = 2;    // the command has a redirection or ends with '|'
+constexpr uint32_t REDIR_SHELL = 4;  // a built-in or function handed to a child shell
 
 // States of one `if` level; bit 0 alone says whether commands run.
 constexpr uint8_t IF_WAIT = 0x00;

@@ -2,10 +2,9 @@
 #include "exec/command.h"
 
 #include "console/output.h"
+#include "parse/read_word.h"
 #include "parse/strings.h"
 
-// The longest command line the system takes: 32767 bytes and the terminator.
-constexpr size_t COMMAND_LINE_SIZE = 32768;
 // A joined line that does not fit is refused with the C library's "argument list too long".
 constexpr uint32_t COMMAND_ERROR_TOO_LONG = 7;
 
@@ -70,23 +69,29 @@ char** next_command(char** argv, char** words, ShellContext* ctx)
     return words;
 }
 
-// Joins the words with single blanks into line (COMMAND_LINE_SIZE bytes): false when the
-// result does not fit, and nothing past the buffer is written.
-static bool join_words(char* line, char** argv)
+static char* copy_word(char* out, char* end, const char* word)
 {
-    char* end = line + COMMAND_LINE_SIZE - 1;
+    for (; *word; ++word) {
+        if (end - out < 2)
+            return nullptr;
+        *out++ = *word;
+    }
+    return out;
+}
+
+bool join_words(char* line, char** argv, bool quoted)
+{
+    char* end = line + COMMAND_LINE_SIZE; // both writers keep the last byte for the terminator
     char* p = line;
     for (char** word = argv; *word; ++word) {
         if (word != argv) {
-            if (p == end)
+            if (end - p < 2)
                 return false;
             *p++ = ' ';
         }
-        for (const char* s = *word; *s; ++s) {
-            if (p == end)
-                return false;
-            *p++ = *s;
-        }
+        p = quoted ? quote_word(p, end, *word) : copy_word(p, end, *word);
+        if (!p)
+            return false;
     }
     *p = 0;
     return true;
@@ -98,25 +103,63 @@ static int32_t fail_with(uint32_t error, ShellContext* ctx)
     return -static_cast<int32_t>(error);
 }
 
-static SysHandle open_if_named(const char* name, bool append)
+// The files of one command, closed when it has started or failed, also when an interrupt
+// unwinds.
+struct CommandFiles {
+    HandleOwner in, out, err;
+    SysHandle error = SYS_NO_HANDLE; // standard error: its own file, or the output file
+};
+
+// The code of a failed opening; never 0, which would pass for success.
+static uint32_t open_error()
 {
-    return name ? open_output(name, append) : SYS_NO_HANDLE;
+    uint32_t code = sys_last_error();
+    return code != 0 ? code : 1;
 }
 
-// Opens the command's files and starts the program; pipe ends win over files. Every file
-// opened here is closed on return, also when an interrupt unwinds.
+static bool keep_opened(HandleOwner* owner, SysHandle handle)
+{
+    owner->reset(handle);
+    return handle != SYS_NO_HANDLE;
+}
+
+// Opens each file named, input first, so that `sort <f >f` fails before f is emptied. 0, or
+// the system's code for the first file that cannot be opened.
+static uint32_t open_files(CommandFiles* files, ShellContext* ctx)
+{
+    bool append = (ctx->redir_flags & REDIR_APPEND) != 0;
+    if (ctx->in_path && !keep_opened(&files->in, open_input(ctx->in_path, true)))
+        return open_error();
+    if (ctx->out_path && !keep_opened(&files->out, open_output(ctx->out_path, append)))
+        return open_error();
+    files->error = files->out.handle;
+    if (!ctx->err_path)
+        return 0;
+    // Output and error naming one file share its handle: a second opening would be refused,
+    // as the first holds the file unshared.
+    if (files->out.handle != SYS_NO_HANDLE && sys_is_open_file(files->out.handle, ctx->err_path))
+        return 0;
+    if (!keep_opened(&files->err, open_output(ctx->err_path, append)))
+        return open_error();
+    files->error = files->err.handle;
+    return 0;
+}
+
+// Opens the command's files and starts the program; pipe ends win over files. A file that
+// cannot be opened fails the command as a program that cannot be started: nothing runs, and
+// the pipe made for its output is dropped.
 static int32_t start_redirected(const char* line, ShellContext* ctx, SysHandle pipe_in,
                                 SysHandle pipe_out)
 {
-    bool append = (ctx->redir_flags & REDIR_APPEND) != 0;
-    HandleOwner out(open_if_named(ctx->out_path, append));
-    HandleOwner in(ctx->in_path ? open_input(ctx->in_path, true) : SYS_NO_HANDLE);
-    HandleOwner err(open_if_named(ctx->err_path, append));
-    // Without a file of its own, standard error shares the output file.
-    SysHandle error = ctx->err_path ? err.handle : out.handle;
-    SysHandle input = pipe_in != SYS_NO_HANDLE ? pipe_in : in.handle;
-    SysHandle output = pipe_out != SYS_NO_HANDLE ? pipe_out : out.handle;
-    return start_program(line, ctx, input, output, error);
+    CommandFiles files;
+    if (uint32_t error = open_files(&files, ctx)) {
+        sys_close(ctx->pending_pipe);
+        ctx->pending_pipe = SYS_NO_HANDLE;
+        return fail_with(error, ctx);
+    }
+    SysHandle input = pipe_in != SYS_NO_HANDLE ? pipe_in : files.in.handle;
+    SysHandle output = pipe_out != SYS_NO_HANDLE ? pipe_out : files.out.handle;
+    return start_program(line, ctx, input, output, files.error);
 }
 
 int32_t run_external(char** argv, ShellContext* ctx)
@@ -129,7 +172,7 @@ int32_t run_external(char** argv, ShellContext* ctx)
     if (PLATFORM_BACKSLASH_COMMANDS)
         to_backslashes(argv[0]);
     char line[COMMAND_LINE_SIZE];
-    if (!join_words(line, argv))
+    if (!join_words(line, argv, (ctx->redir_flags & REDIR_SHELL) != 0))
         return fail_with(COMMAND_ERROR_TOO_LONG, ctx);
     if (ctx->options & OPT_ECHO) {
         out_str(line);

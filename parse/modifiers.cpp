@@ -44,12 +44,13 @@ struct PickGuard {
 };
 
 // Replaces value by its n-th word as the word reader cuts it (the last one when there are
-// fewer). A '#' ends the words there, as it ends the words of a line.
+// fewer). A '#' ends the words there, as it ends the words of a line; a backquote is a byte.
 static void pick_word(char* value, uint32_t n, ShellContext* ctx)
 {
     if (n == 0)
         return;
     PickGuard guard;
+    ValueWords value_words;
     char word[EXPANSION_SIZE];
     word[0] = 0;
     const char* p = value;

@@ -111,6 +111,13 @@ static const char* read_parameter(WordOut* word, const char* p, ShellContext* ct
     return p;
 }
 
+// While words are read out of a value, a backquote there is a byte like any other: text that
+// came from a variable never runs.
+static int value_words_read = 0;
+
+ValueWords::ValueWords() { ++value_words_read; }
+ValueWords::~ValueWords() { --value_words_read; }
+
 // A single quote always switches single quoting; inside double quotes it is also kept.
 static void single_quote(WordOut* word, const char* p, unsigned* quote)
 {
@@ -132,6 +139,10 @@ static const char* read_active(WordOut* word, const char* p, unsigned* quote, Sh
     case '\\':
         return read_escape(word, p);
     case '`':
+        if (value_words_read > 0) {
+            put_bytes(word, p, 1);
+            return p + 1;
+        }
         return run_backquoted(p, ctx);
     case '~':
         put_expansion(word, "HOME", ctx);
@@ -182,6 +193,57 @@ static const char* read_ordinary(WordOut* word, const char* p, ShellContext* ctx
         }
     }
     return p;
+}
+
+// A word the reader would give back as it is: not empty, no blank or control byte (a leading
+// one would be skipped), no byte that stops or acts, and no lead byte without its second half
+// (it would take the blank behind it).
+static bool reads_back_plain(const char* word)
+{
+    if (*word == 0)
+        return false;
+    for (const char* p = word; *p != 0; p += char_width(p)) {
+        if (char_width(p) == 2)
+            continue;
+        if (static_cast<unsigned char>(*p) <= 0x20 || is_lead(*p) ||
+            byte_has(*p, BYTE_STOPS | BYTE_ACTIVE))
+            return false;
+    }
+    return true;
+}
+
+// Single quotes keep every byte but three: a single quote ends them, a newline ends the word
+// and a carriage return is dropped; each of those goes out of the quotes, escaped.
+static void put_quoted(WordOut* line, const char* word)
+{
+    put_bytes(line, "'", 1);
+    for (const char* p = word; *p != 0; p += char_width(p)) {
+        if (char_width(p) == 2) {
+            put_bytes(line, p, 2);
+        } else if (is_lead(*p)) {
+            // A lone lead byte stands last; escaped, it cannot take the blank behind it.
+            put_bytes(line, "'\\", 2);
+            put_bytes(line, p, 1);
+            return;
+        } else if (*p == '\'' || *p == '\n' || *p == '\r') {
+            put_bytes(line, "'\\", 2);
+            put_bytes(line, p, 1);
+            put_bytes(line, "'", 1);
+        } else {
+            put_bytes(line, p, 1);
+        }
+    }
+    put_bytes(line, "'", 1);
+}
+
+char* quote_word(char* out, char* end, const char* word)
+{
+    WordOut line = {out, end, false};
+    if (reads_back_plain(word))
+        put_text(&line, word);
+    else
+        put_quoted(&line, word);
+    return line.full ? nullptr : line.pos;
 }
 
 const char* read_word(char* out, size_t out_size, const char* text, ShellContext* ctx)

@@ -16,3 +16,16 @@ const char* read_word(char* out, size_t out_size, const char* text, ShellContext
 // Copies the name at the start of text (a run of name bytes, or braced text) into dst, which
 // holds NAME_SIZE bytes (longer names are cut); returns the position behind the name.
 const char* scan_name(char* dst, const char* text);
+// Writes `word` into out (up to, not including, `end`; no terminator) so that read_word reads
+// back exactly that word and expands nothing: as it is when no byte of it means anything to the
+// reader, otherwise in single quotes. Returns the position behind it, or null when it does not
+// fit.
+char* quote_word(char* out, char* end, const char* word);
+
+// While one lives, the words read are those of a value: backquotes in them are plain bytes.
+struct ValueWords {
+    ValueWords();
+    ValueWords(const ValueWords&) = delete;
+    ValueWords& operator=(const ValueWords&) = delete;
+    ~ValueWords();
+};

@@ -37,6 +37,8 @@ SysHandle sys_open_input(const char* name, bool inheritable);
 // Opens for writing with no sharing, inheritable: created or emptied, or with `append` opened
 // or created and positioned at its end.
 SysHandle sys_open_output(const char* name, bool append);
+// True when `name` is the file that `handle` has open (so a second opening would be refused).
+bool sys_is_open_file(SysHandle handle, const char* name);
 // Reads up to `size` bytes: the count read, 0 at the end, -1 on an error.
 int64_t sys_read(SysHandle handle, void* buffer, size_t size);
 // Writes all bytes: true on success.
@@ -123,10 +125,11 @@ void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data);
 
 // Starts the command line `line` as a program with the given standard handles
 // (SYS_NO_HANDLE: the shell's own). Windows hands the line to the system as it is; POSIX
-// splits it at blanks and tabs into the argument vector and finds the program on PATH (the
-// name "vrel" is the running shell). When `wait` is set it waits for the end and stores the
-// exit code (128 + signal for a signal on POSIX) in `exit_code`. Returns 0, or the system
-// error code when the program could not be started.
+// cuts it into the argument vector by the rules of Windows programs (blanks and tabs separate,
+// double quotes group, backslashes count only before a quote) and finds the program on PATH
+// (the name "vrel" is the running shell, which gets the rest of the line as it is). When `wait` is
+// set it waits for the end and stores the exit code (128 + signal for a signal on POSIX) in
+// `exit_code`. Returns 0, or the system error code when the program could not be started.
 uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
                            bool wait, uint32_t* exit_code);
 // Switches program starts off (for fuzzing): every start then fails with error code 2.

@@ -73,6 +73,13 @@ SysHandle sys_open_output(const char* name, bool append)
     return fd;
 }
 
+bool sys_is_open_file(SysHandle handle, const char* name)
+{
+    struct stat open_file, named;
+    return fstat(static_cast<int>(handle), &open_file) == 0 && stat(name, &named) == 0 &&
+           open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
+}
+
 int64_t sys_read(SysHandle handle, void* buffer, size_t size)
 {
     for (;;) {

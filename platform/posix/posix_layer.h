@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 // Keeps `code` (an errno value) for sys_last_error.
 void keep_error(int code);
@@ -23,3 +25,8 @@ uint32_t search_attributes_from_stat(const char* path, const struct stat* info);
 // Copies the contents, permission bits and stored attributes of one file safely; with
 // `keep_time` the modification time too. False with the error kept.
 bool copy_file(const char* from, const char* to, bool keep_time);
+// Cuts a command line into the argument vector by the rules of Windows programs (those of
+// CommandLineToArgvW); element 0 is the program name, and there is always one.
+std::vector<std::string> split_command_line(const char* line);
+// The text of a command line behind the program name and the blanks after it.
+const char* command_line_arguments(const char* line);

@@ -1,9 +1,10 @@
 // programs.cpp: starting programs with given standard streams and waiting for them.
 //
-// The command line is split at blanks and tabs into the argument vector, without quote
-// processing. A name holding '/' is a path, "vrel" is the running shell itself, and every
-// other name is searched on PATH as execvp does. Children get the default action for the
-// signals the shell handles or ignores, and the shell's own environment.
+// The command line is cut into the argument vector as a Windows program cuts it. A name
+// holding '/' is a path, "vrel" is the running shell itself, and every other name is searched
+// on PATH as execvp does. The shell itself gets the rest of the line as one argument, which it
+// joins back to the very line, as a child shell on Windows reads its own command line. Children get
+// the default action for the signals the shell handles or ignores, and the shell's own environment.
 #include "platform/platform.h"
 #include "posix_layer.h"
 
@@ -34,19 +35,6 @@ static void reap_ended_programs()
     }
 }
 
-static std::vector<std::string> split_line(const char* line)
-{
-    std::vector<std::string> words;
-    for (const char* at = line; *at;) {
-        size_t blank = strcspn(at, " \t");
-        if (blank > 0)
-            words.emplace_back(at, blank);
-        at += blank;
-        at += strspn(at, " \t");
-    }
-    return words;
-}
-
 // Searches PATH as execvp does: an empty element is the current directory, and a file found
 // that may not be run is remembered while the search goes on.
 static int search_path(const std::string& name, std::string* path)
@@ -75,8 +63,18 @@ static int search_path(const std::string& name, std::string* path)
     }
 }
 
+static bool is_own_executable(const std::string& path)
+{
+    struct stat program, own;
+    return own_executable() && stat(path.c_str(), &program) == 0 &&
+           stat(own_executable(), &own) == 0 && program.st_dev == own.st_dev &&
+           program.st_ino == own.st_ino;
+}
+
 static int find_program(const std::string& name, std::string* path)
 {
+    if (name.empty())
+        return ENOENT;
     if (name.find('/') != std::string::npos) {
         *path = name;
         return 0;
@@ -216,12 +214,17 @@ uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, 
                            bool wait, uint32_t* exit_code)
 {
     reap_ended_programs();
-    std::vector<std::string> words = split_line(line);
-    if (programs_disabled || words.empty())
+    std::vector<std::string> words = split_command_line(line);
+    if (programs_disabled)
         return start_failed(ENOENT);
     std::string path;
     if (int code = find_program(words[0], &path))
         return start_failed(code);
+    if (is_own_executable(path)) {
+        words.resize(1);
+        if (*command_line_arguments(line))
+            words.emplace_back(command_line_arguments(line));
+    }
     sys_flush_out();
     sys_restore_terminal();
     take_over_environment();

@@ -34,6 +34,23 @@ SysHandle sys_open_output(const char* name, bool append)
     return handle_or_none(handle);
 }
 
+// Asking for no access at all passes every share mode, so a file held unshared can be compared.
+bool sys_is_open_file(SysHandle handle, const char* name)
+{
+    BY_HANDLE_FILE_INFORMATION open_file, named;
+    HANDLE query = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (query == INVALID_HANDLE_VALUE)
+        return false;
+    bool same = GetFileInformationByHandle(native(handle), &open_file) &&
+                GetFileInformationByHandle(query, &named) &&
+                open_file.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+                open_file.nFileIndexHigh == named.nFileIndexHigh &&
+                open_file.nFileIndexLow == named.nFileIndexLow;
+    CloseHandle(query);
+    return same;
+}
+
 int64_t sys_read(SysHandle handle, void* buffer, size_t size)
 {
     DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);

@@ -374,3 +374,35 @@ TEST(RunExternal, SameFileForOutputAndErrorIsOpenedOnceAndClosed)
     EXPECT_EQ(read_file(f), "");
     EXPECT_TRUE(file_is_free(f));
 }
+
+TEST(JoinWords, QuotesTheWordsOfAChildShellOnly)
+{
+    WordList words{"vrel", "echo", "a b", "", "it's"};
+    char line[COMMAND_LINE_SIZE];
+    ASSERT_TRUE(join_words(line, words.words(), true));
+    EXPECT_STREQ(line, "vrel echo 'a b' '' 'it'\\''s'");
+    ASSERT_TRUE(join_words(line, words.words(), false));
+    EXPECT_STREQ(line, "vrel echo a b  it's");
+}
+
+TEST(RunExternal, FileThatCannotBeOpenedStartsNothingAndEmptiesNothing)
+{
+    std::string out = temp_path("kept");
+    write_file(out, "old");
+    std::string missing = temp_path("missing");
+    std::string folder = ::testing::TempDir();
+    WordList words{"vrel", "-f", "-c", "echo", "ran", "<", missing.c_str(), ">", out.c_str()};
+    Command c;
+    c.take(words);
+    c.ctx.options |= OPT_PIPE | OPT_NOWAIT;
+    EXPECT_EQ(run_external(c.argv, &c.ctx), -2);
+    EXPECT_EQ(c.ctx.exit_code, 2u);
+    EXPECT_EQ(read_file(out), "old"); // the input is opened first, and failed
+    EXPECT_EQ(c.ctx.pending_pipe, SYS_NO_HANDLE);
+    WordList into_folder{"vrel", "-f", "-c", "echo", "ran", ">", folder.c_str()};
+    c.take(into_folder);
+    int32_t status = run_external(c.argv, &c.ctx);
+    EXPECT_LT(status, 0);
+    EXPECT_NE(c.ctx.exit_code, 0u);
+    EXPECT_EQ(status, -static_cast<int32_t>(c.ctx.exit_code));
+}

@@ -166,15 +166,19 @@ TEST_F(Expand, WordModifierPicksAWord)
     EXPECT_EQ(expand("l:w4"), "b"); // a '#' ends the words
 }
 
-TEST_F(Expand, WordModifierExpandsAndRunsTheValue)
+TEST_F(Expand, WordModifierExpandsButNeverRunsTheValue)
 {
     set("HOME", "/h");
     set("l", "x ~/y $HOME");
     EXPECT_EQ(expand("l:w2"), "/h/y");
     set("q", nullptr);
     set("l", "a `@ q=7`b c");
-    EXPECT_EQ(expand("l:w2"), "b");
-    EXPECT_EQ(env("q"), "7");
+    EXPECT_EQ(expand("l:w2"), "`@");
+    // Nor through an operator's text read inside the value.
+    set("r", nullptr);
+    set("l", "${r=`@ q=7`} c");
+    EXPECT_EQ(expand("l:w1"), "`@");
+    EXPECT_EQ(env("q"), "");
 }
 
 TEST_F(Expand, WordModifierOnAValueThatNamesItselfEnds)

@@ -1,4 +1,5 @@
 // Tests of the word reader: quoting, escapes, operator words, expansions and its bounds.
+#include "parse/char_class.h"
 #include "parse/read_word.h"
 #include "parse_fixture.h"
 
@@ -304,4 +305,57 @@ TEST_F(ReadWord, OverlongNameReadsTheVariableOfItsFirst319Bytes)
     set(cut, "found");
     EXPECT_EQ(word("$" + cut + "vvv.x"), "found");
     EXPECT_EQ(word("${" + cut + "vv}y"), "foundy");
+}
+
+// What quote_word wrote, read back as the first word of a line.
+static std::string quoted(const std::string& word)
+{
+    char line[256];
+    char* end = quote_word(line, line + sizeof line, word.c_str());
+    EXPECT_NE(end, nullptr) << word;
+    if (!end)
+        return "";
+    *end = 0;
+    return line;
+}
+
+TEST_F(ReadWord, QuotedWordsReadBackExactlyAndExpandNothing)
+{
+    set("HOME", "/h");
+    set("q", nullptr);
+    const Words words = {"",        "a b",      "it's", "'",    "$HOME", "~",
+                         "`@ q=1`", "a;b",      "x\ny", "x\rz", "\\",    "\"",
+                         "#c",      "\x01lead", "\t\t", "<in",  "a\\'b", "'\\''''"};
+    for (const std::string& w : words) {
+        std::string line = quoted(w) + " next";
+        char out[256];
+        const char* stop = read_word(out, sizeof out, line.c_str(), &ctx);
+        EXPECT_EQ(out, w);
+        EXPECT_STREQ(stop, " next") << line;
+    }
+    EXPECT_EQ(env("q"), "");
+    EXPECT_EQ(quoted("it's"), "'it'\\''s'");
+    EXPECT_EQ(quoted(""), "''");
+    for (const char* plain : {"echo", "-n", "a/b.c", "x=1", "100%", "\x7F"})
+        EXPECT_EQ(quoted(plain), plain);
+}
+
+TEST_F(ReadWord, QuotedLeadBytesKeepTheirPairsAndNeverTakeTheBlank)
+{
+    if (!is_lead('\x95'))
+        GTEST_SKIP() << "no double-byte characters in this code page";
+    // The second halves look like a backslash and a quote: the pairs need no quotes.
+    EXPECT_EQ(quoted("\x95\x5C\x81\x27"), "\x95\x5C\x81\x27");
+    for (const std::string& w :
+         {std::string("ab\x95"), std::string("\x95"), std::string("a b\x81\x27\x95")}) {
+        std::string line = quoted(w) + " next";
+        EXPECT_EQ(word(line), w);
+    }
+}
+
+TEST_F(ReadWord, QuotedWordThatDoesNotFitGivesNull)
+{
+    char line[6];
+    EXPECT_EQ(quote_word(line, line + sizeof line, "a b"), line + 5); // 'a b' and a terminator
+    EXPECT_EQ(quote_word(line, line + sizeof line, "a  b"), nullptr);
 }
