@@ -20,6 +20,12 @@ def seeds_for(target):
     lines = list(case_lines())
     if target in ("run_line",):
         return [l.encode("utf-8", "surrogateescape") for l in lines]
+    if target == "echo_redirect":
+        words = []
+        for l in lines:
+            for m in re.findall(r"echo ([^;>|&]*)", l):
+                words.append(b"\0".join(w.encode("utf-8", "surrogateescape") for w in m.split()))
+        return words + [b"a b\0\0it's\0$HOME\0`x`\0a;b\0x\ny\0\\"]
     if target == "read_word":
         return [bytes([i % 64]) + l.encode("utf-8", "surrogateescape") for i, l in enumerate(lines)]
     if target == "expand":

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(run_line read_word expand eval_expr test reader_line edit_line)
+[ ${#targets[@]} -gt 0 ] || targets=(run_line echo_redirect read_word expand eval_expr test reader_line edit_line)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
