@@ -64,6 +64,11 @@ SysHandle sys_open_input(const char* name, bool)
 SysHandle sys_open_output(const char* name, bool append)
 {
     struct stat info;
+    // A read-only file is not written, whoever asks (root too), as on Windows.
+    if (stat(name, &info) == 0 && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)) {
+        keep_error(EACCES);
+        return SYS_NO_HANDLE;
+    }
     // Without O_TRUNC: a file held by someone else must be left as it was.
     SysHandle fd = open_unshared(name, O_WRONLY | O_CREAT | (append ? O_APPEND : 0), &info);
     if (fd == SYS_NO_HANDLE || append || !S_ISREG(info.st_mode))

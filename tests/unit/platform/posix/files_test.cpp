@@ -28,6 +28,22 @@ TEST_F(Files, HeldFileCannotBeOpenedAgainAndStaysIntact)
     EXPECT_EQ(read_text("held"), ""); // emptied once the lock was had
 }
 
+TEST_F(Files, SameFileIsKnownByAnyNameAndReadOnlyIsNeverWritten)
+{
+    write_text("f", "keep");
+    mkdir("d", 0777);
+    HandleOwner held(sys_open_input("f", false));
+    EXPECT_TRUE(sys_is_open_file(held.handle, "./d/../f"));
+    EXPECT_FALSE(sys_is_open_file(held.handle, "d"));
+    EXPECT_FALSE(sys_is_open_file(held.handle, "missing"));
+    held.reset();
+    chmod("f", 0444); // refused for root too, as Windows refuses a read-only file
+    EXPECT_EQ(sys_open_output("f", false), SYS_NO_HANDLE);
+    EXPECT_EQ(sys_last_error(), static_cast<uint32_t>(EACCES));
+    EXPECT_EQ(sys_open_output("f", true), SYS_NO_HANDLE);
+    EXPECT_EQ(read_text("f"), "keep");
+}
+
 TEST_F(Files, DevicesOpenAnyNumberOfTimes)
 {
     HandleOwner a(sys_open_input("/dev/null", true)), b(sys_open_input("/dev/null", true));
