@@ -97,8 +97,8 @@ void sys_unread_key(int key);
 // runs); the next sys_read_key switches to raw input again.
 void sys_restore_terminal();
 // Reads one plain text line from standard input that is not a terminal: a line feed ends it,
-// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length, or -1 at
-// the end of input when nothing was read.
+// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length of the
+// whole line (`size` or more when it was cut), or -1 at the end of input when nothing was read.
 int64_t sys_read_input_line(char* line, size_t size);
 
 // ---------------------------------------------------------------------------------------------
