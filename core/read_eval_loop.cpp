@@ -19,6 +19,23 @@ static int make_prompt(char* buffer, ShellContext* ctx)
     return static_cast<int>(std::strlen(buffer));
 }
 
+// Reads the next line of standard input that is not a terminal; false at the end of input. A
+// line too long for the buffer is refused whole, never run cut, and the next one is read.
+static bool read_plain_line(char* buffer, size_t size, ShellContext* ctx)
+{
+    static uint32_t number = 0; // lines read so far, over every pass of the loop
+    for (;;) {
+        int64_t length = sys_read_input_line(buffer, size);
+        if (length < 0)
+            return false;
+        ++number;
+        if (static_cast<size_t>(length) < size)
+            return true;
+        out_fmt_line("stdin:%u:line too long", number);
+        ctx->status = 1;
+    }
+}
+
 void read_eval_loop(ShellContext* ctx)
 {
     std::array<char, LOOP_BUFFER_SIZE> buffer;
@@ -30,7 +47,7 @@ void read_eval_loop(ShellContext* ctx)
                 return;
         } else {
             check_interrupt();
-            if (sys_read_input_line(buffer.data(), buffer.size()) < 0)
+            if (!read_plain_line(buffer.data(), buffer.size(), ctx))
                 return; // the end of input ends the shell as exit would
         }
         sys_restore_terminal();

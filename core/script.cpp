@@ -1,6 +1,7 @@
 // script.cpp: the line reader, and the built-ins that run other text or leave the shell.
 #include "core/script.h"
 
+#include "console/output.h"
 #include "core/run_line.h"
 #include "exec/command.h"
 #include "parse/strings.h"
@@ -17,6 +18,7 @@ int reader_open(LineReader* reader, const char* name)
     reader->file = open_input(name, false);
     reader->next = nullptr;
     reader->end = nullptr;
+    reader->at_end = false;
     return reader->file != SYS_NO_HANDLE ? 1 : 0;
 }
 
@@ -25,51 +27,81 @@ static bool reader_fill(LineReader* reader)
 {
     if (reader->next != reader->end)
         return true;
-    int64_t count = sys_read(reader->file, reader->buffer, READER_BUFFER_SIZE);
-    if (count <= 0)
+    if (reader->at_end)
         return false;
+    int64_t count = sys_read(reader->file, reader->buffer, READER_BUFFER_SIZE);
+    if (count <= 0) {
+        reader->at_end = true;
+        return false;
+    }
     reader->next = reader->buffer;
     reader->end = reader->buffer + count;
     return true;
 }
 
-// Appends the bytes of [from, to) to p without their carriage returns; returns the new end.
-static char* copy_without_returns(char* p, const char* from, const char* to)
+// Moves the bytes of [from, to) to *p without their carriage returns until *left are stored;
+// returns where it stopped, past any carriage returns that follow the last byte stored.
+static char* take_bytes(char** p, size_t* left, char* from, const char* to)
 {
     while (from < to) {
-        const char* stop = static_cast<const char*>(std::memchr(from, '\r', to - from));
-        size_t run = static_cast<size_t>((stop ? stop : to) - from);
-        std::memcpy(p, from, run);
-        p += run;
-        from += run + (stop ? 1 : 0);
+        size_t span = std::min(*left, static_cast<size_t>(to - from));
+        char* cr = static_cast<char*>(std::memchr(from, '\r', span));
+        size_t run = static_cast<size_t>((cr ? cr : from + span) - from);
+        std::memcpy(*p, from, run);
+        *p += run;
+        *left -= run;
+        from += run;
+        if (cr)
+            ++from;
+        else if (*left == 0)
+            break;
     }
-    return p;
+    while (from < to && *from == '\r')
+        ++from;
+    return from;
 }
 
 int reader_line(LineReader* reader, char* out, size_t max)
 {
     char* p = out;
-    // Carriage returns count against max although they are not stored, so a line always ends
-    // after max bytes of the file. The buffer is searched a run at a time, not byte by byte.
-    for (size_t left = max; left > 0;) {
-        if (!reader_fill(reader))
-            return 0; // a last line without its line feed is never delivered
-        size_t span = std::min(left, static_cast<size_t>(reader->end - reader->next));
-        char* line_feed = static_cast<char*>(std::memchr(reader->next, '\n', span));
-        char* stop = line_feed ? line_feed : reader->next + span;
-        p = copy_without_returns(p, reader->next, stop);
-        left -= static_cast<size_t>(stop - reader->next);
-        reader->next = stop;
+    size_t left = max;
+    bool any = false;
+    reader->ending = READER_LAST;
+    // The buffer is searched a run at a time, not byte by byte.
+    while (reader_fill(reader)) {
+        any = true;
+        char* line_feed =
+            static_cast<char*>(std::memchr(reader->next, '\n', reader->end - reader->next));
+        char* stop = line_feed ? line_feed : reader->end;
+        reader->next = take_bytes(&p, &left, reader->next, stop);
+        if (reader->next != stop) {
+            reader->ending = READER_CUT;
+            break;
+        }
         if (line_feed) {
             ++reader->next;
+            reader->ending = READER_FEED;
             break;
         }
     }
+    if (!any)
+        return 0;
     *p = 0;
     return static_cast<int>(p - out) + 1;
 }
 
-size_t reader_whole_lines(LineReader* reader, size_t max, const char** start)
+void reader_skip_line(LineReader* reader)
+{
+    while (reader_fill(reader)) {
+        char* line_feed =
+            static_cast<char*>(std::memchr(reader->next, '\n', reader->end - reader->next));
+        reader->next = line_feed ? line_feed + 1 : reader->end;
+        if (line_feed)
+            return;
+    }
+}
+
+size_t reader_whole_lines(LineReader* reader, const char** start)
 {
     // Only what is read already: reading is reader_line's, so the end of a terminal's or a
     // pipe's input is read once and ends the file.
@@ -77,19 +109,9 @@ size_t reader_whole_lines(LineReader* reader, size_t max, const char** start)
         return 0;
     char* from = reader->next;
     const char* cr = static_cast<const char*>(std::memchr(from, '\r', reader->end - from));
-    const char* limit = cr ? cr : reader->end;
-    const char* p = from;
-    // Every line that ends within the next max bytes is shorter than max, so the run can go on
-    // after the last line feed there; with short lines the search back from the window's end
-    // looks at few bytes.
-    while (p < limit) {
-        const char* q = p + std::min(max, static_cast<size_t>(limit - p));
-        while (q > p && q[-1] != '\n')
-            --q;
-        if (q == p)
-            break;
-        p = q;
-    }
+    const char* p = cr ? cr : reader->end;
+    while (p > from && p[-1] != '\n')
+        --p;
     *start = from;
     reader->next += p - from;
     return static_cast<size_t>(p - from);
@@ -100,6 +122,15 @@ void reader_close(LineReader* reader)
     if (reader->file != SYS_NO_HANDLE)
         sys_close(reader->file);
     reader->file = SYS_NO_HANDLE;
+}
+
+// A piece of a line must never run as a command of its own: the whole line is refused.
+static int32_t refuse_long_line(LineReader* reader, const char* name, uint32_t number,
+                                ShellContext* ctx)
+{
+    reader_skip_line(reader);
+    out_fmt_line("%s:%u:line too long", name, number);
+    return ctx->status = 1;
 }
 
 int32_t builtin_source(char** words, ShellContext* ctx)
@@ -114,7 +145,11 @@ int32_t builtin_source(char** words, ShellContext* ctx)
         return 0; // a script that cannot be opened is skipped without a word
     std::array<char, SCRIPT_LINE_MAX + 1> line;
     int32_t status = 0;
-    while (reader_line(&reader, line.data(), SCRIPT_LINE_MAX)) {
+    for (uint32_t number = 1; reader_line(&reader, line.data(), SCRIPT_LINE_MAX); ++number) {
+        if (reader.ending == READER_CUT) {
+            status = refuse_long_line(&reader, words[0], number, ctx);
+            continue;
+        }
         const char* start = skip_blanks(line.data());
         if (*start == 0 || *start == '#')
             continue;

@@ -8,12 +8,22 @@
 constexpr size_t READER_BUFFER_SIZE = 16384;
 constexpr size_t SCRIPT_LINE_MAX = 1024;
 
+// How the line that reader_line handed out last ended.
+constexpr uint8_t READER_FEED = 0; // at its line feed
+constexpr uint8_t READER_LAST = 1; // at the end of the file, without a line feed
+constexpr uint8_t READER_CUT = 2;  // max bytes were stored and the line goes on
+
 struct LineReader {
     SysHandle file;
-    char* next; // next byte not yet handed out
-    char* end;  // one past the last valid byte; null when nothing has been read
+    char* next;     // next byte not yet handed out
+    char* end;      // one past the last valid byte; null when nothing has been read
+    bool at_end;    // a read gave nothing: a terminal's end of input is read only once
+    uint8_t ending; // READER_FEED, READER_LAST or READER_CUT
     char buffer[READER_BUFFER_SIZE];
-    LineReader() : file(SYS_NO_HANDLE), next(nullptr), end(nullptr) {}
+    LineReader()
+        : file(SYS_NO_HANDLE), next(nullptr), end(nullptr), at_end(false), ending(READER_FEED)
+    {
+    }
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader();
@@ -21,13 +31,16 @@ struct LineReader {
 
 // Opens an existing file with no sharing: 1, or 0 when it cannot be opened.
 int reader_open(LineReader* reader, const char* name);
-// Copies the next line into out (max + 1 bytes): its length plus one, or 0 at the end.
+// Copies the next line into out (max + 1 bytes) without its carriage returns and sets
+// `ending`: its length plus one, or 0 at the end. A line longer than max bytes comes as its
+// first max bytes (READER_CUT); the next call goes on with the rest of it.
 int reader_line(LineReader* reader, char* out, size_t max);
-// Hands out, in place, the longest run of whole lines at the reader's position that
-// reader_line would hand out unchanged: each shorter than max bytes and without carriage
-// returns. Returns the run's length with *start set to it, or 0 when the next line needs
-// reader_line (or at the end).
-size_t reader_whole_lines(LineReader* reader, size_t max, const char** start);
+// Passes over the rest of the line that the last reader_line call cut.
+void reader_skip_line(LineReader* reader);
+// Hands out, in place, the bytes read already from the reader's position up to the last line
+// feed before any carriage return. Returns their count with *start set to them, or 0 when the
+// next bytes need reader_line (or at the end).
+size_t reader_whole_lines(LineReader* reader, const char** start);
 void reader_close(LineReader* reader);
 
 int32_t builtin_source(char** words, ShellContext* ctx);

@@ -4,8 +4,8 @@
 #include "fileutil/listings.h"
 #include "fileutil/walk.h"
 
-// Lines come in pieces of at most 1024 bytes; carriage returns are dropped and text after the
-// file's last line feed stays unprinted, as reader_line hands them out.
+// Every byte of the file goes out but its carriage returns: a long line as one line, and a last
+// line without a line feed as it stands.
 static void cat_entry(const FindData* entry, char* path, ShellContext*)
 {
     LineReader reader;
@@ -14,21 +14,23 @@ static void cat_entry(const FindData* entry, char* path, ShellContext*)
         out_error(path, ":cat open err");
         return;
     }
-    // One more byte than the reader needs takes the line end, so each line is one string;
-    // the reader has dropped its carriage returns already.
-    // Runs of ordinary lines go out straight from the reader's buffer, as they stand.
+    // Runs of ordinary lines go out straight from the reader's buffer, as they stand; the
+    // reader hands out the rest without carriage returns, a long line in pieces. One more byte
+    // than the reader needs takes the line feed.
     char line[SCRIPT_LINE_MAX + 2];
     for (;;) {
         const char* run;
-        if (size_t size = reader_whole_lines(&reader, SCRIPT_LINE_MAX, &run)) {
+        if (size_t size = reader_whole_lines(&reader, &run)) {
             out_bytes(run, size);
             continue;
         }
         int length = reader_line(&reader, line, SCRIPT_LINE_MAX);
         if (length == 0)
             break;
-        line[length - 1] = '\n';
-        out_bytes(line, static_cast<size_t>(length));
+        size_t size = static_cast<size_t>(length - 1);
+        if (reader.ending == READER_FEED)
+            line[size++] = '\n';
+        out_bytes(line, size);
     }
     reader_close(&reader);
 }

@@ -99,8 +99,8 @@ void sys_unread_key(int key);
 // runs); the next sys_read_key switches to raw input again.
 void sys_restore_terminal();
 // Reads one plain text line from standard input that is not a terminal: a line feed ends it,
-// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length, or -1 at
-// the end of input when nothing was read.
+// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length of the
+// whole line (`size` or more when it was cut), or -1 at the end of input when nothing was read.
 int64_t sys_read_input_line(char* line, size_t size);
 
 // ---------------------------------------------------------------------------------------------
@@ -153,15 +153,20 @@ constexpr uint32_t ATTR_NORMAL = 0x80;
 constexpr uint32_t ATTR_REPARSE_POINT = 0x400;
 constexpr uint32_t ATTR_INVALID = 0xFFFFFFFF;
 
-// The attribute word of a path (a link itself, not its target), or ATTR_INVALID.
+// The attribute word of a path (a link itself, not its target, though a link to a directory
+// carries the directory bit beside the reparse bit), or ATTR_INVALID.
 uint32_t sys_get_attributes(const char* path);
 bool sys_set_attributes(const char* path, uint32_t attributes);
+// Removes a file; a read-only file is refused.
 bool sys_delete_file(const char* path);
+// Removes an empty directory, or a link to a directory as the link.
 bool sys_remove_directory(const char* path);
 bool sys_make_directory(const char* path);
 // Renames or moves (directories too); across file systems copies then removes the source.
+// An existing destination is never replaced: the move fails.
 bool sys_move(const char* from, const char* to);
-// Copies a file, overwriting an existing destination; never damages the source.
+// Copies a file with its last-write time, overwriting an existing destination; never damages
+// the source.
 bool sys_copy(const char* from, const char* to);
 bool sys_set_current_directory(const char* path);
 // The current directory in `buffer`; 0 (buffer emptied) on failure or when it does not fit.

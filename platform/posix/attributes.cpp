@@ -1,9 +1,10 @@
 // attributes.cpp: the attribute word of a path, emulated from its type and permissions.
 //
-// Directory, device and link bits come from the file type and read-only from the owner's write
-// permission; hidden, system, archive and the other bits are kept in the extended attribute
-// "user.DOSATTRIB" as hexadecimal text ("0x20"), the form file servers use for them. Without
-// that attribute a regular file has archive set and nothing else.
+// Directory, device and link bits come from the file type (a link to a directory has both the
+// link and the directory bit) and read-only from the owner's write permission; hidden, system,
+// archive and the other bits are kept in the extended attribute "user.DOSATTRIB" as hexadecimal
+// text ("0x20"), the form file servers use for them. Without that attribute a regular file has
+// archive set and nothing else.
 #include "platform/platform.h"
 #include "posix_layer.h"
 
@@ -35,10 +36,17 @@ static bool read_stored(const char* path, uint32_t* bits)
     return true;
 }
 
-static uint32_t default_stored(const struct stat* info)
+// The type of what a path leads to: a link's target (0 when it leads nowhere), else itself.
+static mode_t target_type(const char* path, const struct stat* info)
 {
-    return S_ISREG(info->st_mode) ? ATTR_ARCHIVE : 0;
+    struct stat target;
+    if (!S_ISLNK(info->st_mode))
+        return info->st_mode & S_IFMT;
+    return stat(path, &target) == 0 ? target.st_mode & S_IFMT : 0;
 }
+
+// A link to a file reads as a file, as a Windows file link has archive set.
+static uint32_t default_stored(mode_t type) { return S_ISREG(type) ? ATTR_ARCHIVE : 0; }
 
 static bool stored_wanted = true;
 
@@ -57,7 +65,10 @@ uint32_t search_attributes_from_stat(const char* path, const struct stat* info)
 uint32_t attributes_from_stat(const char* path, const struct stat* info, bool read_store)
 {
     uint32_t word = 0;
-    if (S_ISDIR(info->st_mode))
+    mode_t type = target_type(path, info);
+    // A link to a directory has the directory bit beside its own, as on Windows; recursion
+    // looks at both and never enters it.
+    if (S_ISDIR(type))
         word |= ATTR_DIRECTORY;
     if (S_ISLNK(info->st_mode))
         word |= ATTR_REPARSE_POINT;
@@ -66,7 +77,7 @@ uint32_t attributes_from_stat(const char* path, const struct stat* info, bool re
     if (S_ISCHR(info->st_mode) || S_ISBLK(info->st_mode))
         word |= ATTR_DEVICE;
     uint32_t stored = 0;
-    word |= read_store && read_stored(path, &stored) ? stored : default_stored(info);
+    word |= read_store && read_stored(path, &stored) ? stored : default_stored(type);
     return word ? word : ATTR_NORMAL;
 }
 
@@ -91,7 +102,7 @@ static bool store_bits(const char* path, const struct stat* info, uint32_t wante
 {
     uint32_t current = 0;
     bool has_store = read_stored(path, &current);
-    if (wanted == default_stored(info)) {
+    if (wanted == default_stored(target_type(path, info))) {
         if (has_store && lremovexattr(path, ATTR_STORE_NAME) != 0 && errno != ENODATA)
             return fail(errno);
         return true;

@@ -2,12 +2,14 @@
 //
 // A copy is written to a fresh file beside the destination and renamed over it only when it is
 // complete, so a failure half way leaves both the source and the old destination as they were,
-// and copying a file onto itself can never empty it.
+// and copying a file onto itself can never empty it. A move never replaces an existing
+// destination, as on Windows: `mv *.txt all.txt` must not leave only the last file.
 #include "platform/platform.h"
 #include "posix_layer.h"
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -111,15 +113,18 @@ static void copy_stored_attributes(int from, int to)
         fsetxattr(to, "user.DOSATTRIB", value, static_cast<size_t>(length), 0);
 }
 
-static bool finish_copy(const struct stat* source, bool keep_time, CopyFiles* files)
+// The copy keeps the source's last-write time, as a Windows copy does; a move keeps its last
+// access too, since it is still the same file.
+static bool finish_copy(const struct stat* source, bool moving, CopyFiles* files)
 {
     copy_stored_attributes(files->source, files->temporary);
     if (fchmod(files->temporary, source->st_mode & 0777) != 0)
         return fail(errno);
-    if (keep_time) {
-        struct timespec times[2] = {source->st_atim, source->st_mtim};
-        futimens(files->temporary, times);
-    }
+    struct timespec times[2] = {source->st_atim, source->st_mtim};
+    if (!moving)
+        times[0].tv_nsec = UTIME_NOW;
+    if (futimens(files->temporary, times) != 0)
+        return fail(errno);
     int fd = files->temporary;
     files->temporary = -1;
     return close(fd) == 0 || fail(errno);
@@ -138,14 +143,36 @@ static bool open_source(const char* from, struct stat* info, CopyFiles* files)
     return flock(files->source, LOCK_SH | LOCK_NB) == 0 || fail(errno);
 }
 
-bool copy_file(const char* from, const char* to, bool keep_time)
+// Renames without ever replacing `to`: atomically where the file system can, else by a second
+// name and the removal of the first (a link fails when `to` exists).
+static bool rename_new(const char* from, const char* to)
+{
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return fail(errno);
+    if (link(from, to) == 0)
+        return unlink(from) == 0 || fail(errno);
+    if (errno == EEXIST)
+        return fail(errno);
+    // A directory cannot be linked, nor a file on some file systems: look first, then rename.
+    struct stat info;
+    if (lstat(to, &info) == 0)
+        return fail(EEXIST);
+    return rename(from, to) == 0 || fail(errno);
+}
+
+bool copy_file(const char* from, const char* to, bool moving)
 {
     CopyFiles files;
     struct stat source;
     if (!open_source(from, &source, &files))
         return false;
-    std::string target = resolve_target(to);
-    if (!hold_target(target, &source, &files))
+    std::string target = moving ? std::string(to) : resolve_target(to);
+    struct stat existing;
+    if (moving && lstat(to, &existing) == 0)
+        return fail(EEXIST);
+    if (!moving && !hold_target(target, &source, &files))
         return false;
     if (files.device_target)
         return copy_into_device(target, &files);
@@ -154,10 +181,13 @@ bool copy_file(const char* from, const char* to, bool keep_time)
     if (files.temporary < 0)
         return fail(errno);
     files.temporary_name = name;
-    if (!copy_contents(files.source, files.temporary) || !finish_copy(&source, keep_time, &files))
+    if (!copy_contents(files.source, files.temporary) || !finish_copy(&source, moving, &files))
         return false;
-    if (rename(name.c_str(), target.c_str()) != 0)
-        return fail(errno);
+    // A moved file's copy appears under its name only if nothing has taken the name meanwhile.
+    bool placed = moving ? rename_new(name.c_str(), target.c_str())
+                         : rename(name.c_str(), target.c_str()) == 0 || fail(errno);
+    if (!placed)
+        return false;
     files.temporary_name.clear();
     return true;
 }
@@ -166,10 +196,10 @@ bool sys_copy(const char* from, const char* to) { return copy_file(from, to, fal
 
 bool sys_move(const char* from, const char* to)
 {
-    if (rename(from, to) == 0)
+    if (rename_new(from, to))
         return true;
-    if (errno != EXDEV)
-        return fail(errno);
+    if (sys_last_error() != static_cast<uint32_t>(EXDEV))
+        return false;
     // Across file systems a file is copied, and the source goes only once the copy is whole.
     struct stat info;
     if (lstat(from, &info) != 0)

@@ -132,9 +132,26 @@ static bool succeeded(int result)
     return false;
 }
 
-bool sys_delete_file(const char* path) { return succeeded(unlink(path)); }
+// A read-only file stays, as on Windows, though its folder would let it go.
+bool sys_delete_file(const char* path)
+{
+    struct stat info;
+    if (lstat(path, &info) == 0 && !S_ISLNK(info.st_mode) && !(info.st_mode & S_IWUSR)) {
+        keep_error(EACCES);
+        return false;
+    }
+    return succeeded(unlink(path));
+}
 
-bool sys_remove_directory(const char* path) { return succeeded(rmdir(path)); }
+// A link that leads to a directory goes as the link, as a Windows directory link does.
+bool sys_remove_directory(const char* path)
+{
+    struct stat info, target;
+    if (lstat(path, &info) == 0 && S_ISLNK(info.st_mode) && stat(path, &target) == 0 &&
+        S_ISDIR(target.st_mode))
+        return succeeded(unlink(path));
+    return succeeded(rmdir(path));
+}
 
 bool sys_make_directory(const char* path) { return succeeded(mkdir(path, 0777)); }
 

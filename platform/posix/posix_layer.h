@@ -22,9 +22,10 @@ uint32_t attributes_from_stat(const char* path, const struct stat* info);
 uint32_t attributes_from_stat(const char* path, const struct stat* info, bool read_store);
 // As attributes_from_stat, leaving out the stored bits while searches are told to.
 uint32_t search_attributes_from_stat(const char* path, const struct stat* info);
-// Copies the contents, permission bits and stored attributes of one file safely; with
-// `keep_time` the modification time too. False with the error kept.
-bool copy_file(const char* from, const char* to, bool keep_time);
+// Copies the contents, permission bits, stored attributes and last-write time of one file
+// safely, replacing an existing destination; `moving` never replaces one and keeps the last
+// access time too. False with the error kept.
+bool copy_file(const char* from, const char* to, bool moving);
 // Cuts a command line into the argument vector by the rules of Windows programs (those of
 // CommandLineToArgvW); element 0 is the program name, and there is always one.
 std::vector<std::string> split_command_line(const char* line);

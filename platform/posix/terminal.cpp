@@ -223,7 +223,7 @@ void sys_unread_key(int key) { unread_key = key; }
 struct InputLine {
     char* text;
     size_t size;
-    size_t length = 0;
+    size_t length = 0; // of the whole line, the bytes past the buffer too
     bool read_any = false;
     // Takes one byte; true when it ended the line.
     bool take(char byte)
@@ -231,10 +231,14 @@ struct InputLine {
         read_any = true;
         if (byte == '\n')
             return true;
-        if (byte != '\r' && length + 1 < size)
-            text[length++] = byte;
+        if (byte == '\r')
+            return false;
+        if (length + 1 < size)
+            text[length] = byte;
+        ++length;
         return false;
     }
+    void finish() { text[length < size ? length : size - 1] = 0; }
 };
 
 // A seekable input is read in blocks and the bytes after the line are given back, so that a
@@ -281,6 +285,6 @@ int64_t sys_read_input_line(char* text, size_t size)
         read_line_in_blocks(&line);
     else if (!ended)
         read_line_by_bytes(&line);
-    text[line.length] = 0;
+    line.finish();
     return line.read_any ? static_cast<int64_t>(line.length) : -1;
 }

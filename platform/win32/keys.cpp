@@ -103,18 +103,22 @@ void sys_restore_terminal()
 struct InputLine {
     char* text;
     size_t size;
-    size_t length;
+    size_t length; // of the whole line, the bytes past the buffer too
     bool read_any;
-    // Takes one byte; true when it ended the line. Text past the buffer is dropped.
+    // Takes one byte; true when it ended the line. Text past the buffer is counted, not kept.
     bool take(int c)
     {
         read_any = true;
         if (c == '\n')
             return true;
-        if (c != '\r' && length + 1 < size)
-            text[length++] = static_cast<char>(c);
+        if (c == '\r')
+            return false;
+        if (length + 1 < size)
+            text[length] = static_cast<char>(c);
+        ++length;
         return false;
     }
+    void finish() { text[length < size ? length : size - 1] = 0; }
 };
 
 static void read_line_in_blocks(InputState* in, InputLine* line)
@@ -153,6 +157,6 @@ int64_t sys_read_input_line(char* text, size_t size)
         read_line_in_blocks(in, &line);
     else if (!ended)
         read_line_by_bytes(in, &line);
-    text[line.length] = 0;
+    line.finish();
     return line.read_any ? static_cast<int64_t>(line.length) : -1;
 }

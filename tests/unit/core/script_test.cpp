@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+// Each line as reader_line hands it out, marked with how it ended: "\n" at its line feed,
+// nothing at the end of the file, "+" where it was cut.
 static std::vector<std::string> read_lines(const std::string& content, size_t max)
 {
     write_file("reader.txt", content);
@@ -17,36 +19,56 @@ static std::vector<std::string> read_lines(const std::string& content, size_t ma
     std::vector<char> out(max + 1);
     while (int n = reader_line(&reader, out.data(), max)) {
         EXPECT_EQ(static_cast<size_t>(n), std::string(out.data()).size() + 1);
-        lines.emplace_back(out.data());
+        const char* mark = reader.ending == READER_FEED  ? "\n"
+                           : reader.ending == READER_CUT ? "+"
+                                                         : "";
+        lines.push_back(out.data() + std::string(mark));
     }
     return lines;
 }
 
+using Lines = std::vector<std::string>;
+
 TEST(ReaderLine, SplitsAtLineFeedsAndDropsCarriageReturns)
 {
-    using L = std::vector<std::string>;
-    EXPECT_EQ(read_lines("a\r\n\nb c\n", 1024), (L{"a", "", "b c"}));
-    EXPECT_EQ(read_lines("one\ntwo", 1024), (L{"one"})); // no line feed: never delivered
-    EXPECT_EQ(read_lines("", 1024), (L{}));
+    EXPECT_EQ(read_lines("a\r\n\nb c\n", 1024), (Lines{"a\n", "\n", "b c\n"}));
+    EXPECT_EQ(read_lines("one\ntwo", 1024), (Lines{"one\n", "two"})); // a last line counts
+    EXPECT_EQ(read_lines("x\r", 1024), (Lines{"x"}));
+    EXPECT_EQ(read_lines("", 1024), (Lines{}));
 }
 
-TEST(ReaderLine, LongLinesArriveInPiecesOfMax)
+TEST(ReaderLine, LongLinesArriveCutInPiecesOfMax)
 {
-    using L = std::vector<std::string>;
-    EXPECT_EQ(read_lines("abcdefg\n", 3), (L{"abc", "def", "g"}));
-    // Exactly max bytes: the line feed is left over and makes an empty line.
-    EXPECT_EQ(read_lines("abc\n", 3), (L{"abc", ""}));
-    // Carriage returns count against max although they are not stored.
-    EXPECT_EQ(read_lines("a\r\rbc\n", 3), (L{"a", "bc"}));
+    EXPECT_EQ(read_lines("abcdefg\n", 3), (Lines{"abc+", "def+", "g\n"}));
+    EXPECT_EQ(read_lines("abcd", 3), (Lines{"abc+", "d"}));
+    // Exactly max bytes is a whole line; carriage returns do not count against max.
+    EXPECT_EQ(read_lines("abc\nxyz", 3), (Lines{"abc\n", "xyz"}));
+    EXPECT_EQ(read_lines("a\r\rbc\r\n", 3), (Lines{"abc\n"}));
+}
+
+TEST(ReaderLine, SkipPassesOverTheRestOfACutLine)
+{
+    write_file("reader.txt", "too long\r\nnew\nlong again");
+    LineReader reader;
+    ASSERT_EQ(reader_open(&reader, "reader.txt"), 1);
+    char out[4];
+    std::vector<std::string> kept;
+    while (reader_line(&reader, out, 3)) {
+        if (reader.ending == READER_CUT)
+            reader_skip_line(&reader);
+        else
+            kept.push_back(out);
+    }
+    EXPECT_EQ(kept, Lines{"new"});
 }
 
 TEST(ReaderLine, CrossesBlockBoundaries)
 {
     std::string big(20000, 'x');
-    auto lines = read_lines(big + "\nend\n", 30000);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], big);
-    EXPECT_EQ(lines[1], "end");
+    EXPECT_EQ(read_lines(big + "\nend\n", 30000), (Lines{big + "\n", "end\n"}));
+    // A line that fills the first block whole finds its line feed in the next one.
+    std::string block(READER_BUFFER_SIZE, 'y');
+    EXPECT_EQ(read_lines(block + "\nz", READER_BUFFER_SIZE), (Lines{block + "\n", "z"}));
 }
 
 TEST(ReaderOpen, FailsForAMissingFile)

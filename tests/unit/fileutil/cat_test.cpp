@@ -12,17 +12,6 @@
 class Cat : public FileutilTest
 {
   protected:
-    // What cat prints for a file: every line the reader hands out, with a line feed.
-    static std::string lines_of(const char* name)
-    {
-        LineReader reader;
-        EXPECT_EQ(reader_open(&reader, name), 1);
-        std::string out;
-        char line[SCRIPT_LINE_MAX + 1];
-        while (int n = reader_line(&reader, line, SCRIPT_LINE_MAX))
-            out.append(line, static_cast<size_t>(n - 1)).push_back('\n');
-        return out;
-    }
     std::string cat(const char* name)
     {
         WordList words{name};
@@ -31,15 +20,20 @@ class Cat : public FileutilTest
     }
 };
 
-TEST_F(Cat, LinesAtTheReadersLimits)
+// cat writes every byte of a file but its carriage returns.
+static std::string without_returns(std::string text)
+{
+    std::erase(text, '\r');
+    return text;
+}
+
+TEST_F(Cat, LongLinesWholeAndTheLastLineWithoutLineFeed)
 {
     std::string at_max(1024, 'm');
-    make_file("f", "short\n" + std::string(1023, 'a') + "\n" + at_max + "\n" + at_max +
-                       "x\r\nafter\nno end");
-    std::string expected =
-        "short\n" + std::string(1023, 'a') + "\n" + at_max + "\n\n" + at_max + "\nx\nafter\n";
-    EXPECT_EQ(cat("f"), expected);
-    EXPECT_EQ(expected, lines_of("f"));
+    std::string text = "short\n" + std::string(1023, 'a') + "\n" + at_max + "\n" + at_max +
+                       "x\r\n" + std::string(3000, 'l') + "\r\nafter\nno end";
+    make_file("f", text);
+    EXPECT_EQ(cat("f"), without_returns(text));
 }
 
 TEST_F(Cat, MixedFilesAcrossManyBlocks)
@@ -50,6 +44,8 @@ TEST_F(Cat, MixedFilesAcrossManyBlocks)
         while (text.size() < 3 * READER_BUFFER_SIZE) {
             int kind = static_cast<int>(random() % 10);
             size_t length = kind == 0 ? 1020 + random() % 10 : random() % 200;
+            if (kind == 2 && round == 5)
+                length = READER_BUFFER_SIZE + random() % 100; // lines longer than a block
             for (size_t i = 0; i < length; ++i)
                 text.push_back(static_cast<char>('a' + random() % 26));
             if (kind == 1 && round % 2)
@@ -59,6 +55,6 @@ TEST_F(Cat, MixedFilesAcrossManyBlocks)
         if (round >= 3)
             text += "tail without a line feed";
         make_file("f", text);
-        EXPECT_EQ(cat("f"), lines_of("f")) << "round " << round;
+        EXPECT_EQ(cat("f"), without_returns(text)) << "round " << round;
     }
 }

@@ -39,8 +39,13 @@ TEST_F(Attributes, ComeFromTheTypeAndOwnerWritePermission)
     EXPECT_EQ(sys_get_attributes("file"), ATTR_ARCHIVE);
     EXPECT_EQ(sys_get_attributes("dir"), ATTR_DIRECTORY);
     EXPECT_EQ(sys_get_attributes("/dev/null") & (ATTR_DEVICE | ATTR_ARCHIVE), ATTR_DEVICE);
+    // A link has its own bit, and the directory or archive bit of what it leads to.
     ASSERT_EQ(symlink("dir", "link"), 0);
-    EXPECT_EQ(sys_get_attributes("link"), ATTR_REPARSE_POINT); // the link, not the directory
+    EXPECT_EQ(sys_get_attributes("link"), ATTR_REPARSE_POINT | ATTR_DIRECTORY);
+    ASSERT_EQ(symlink("file", "file-link"), 0);
+    ASSERT_EQ(symlink("missing", "dangling"), 0);
+    EXPECT_EQ(sys_get_attributes("file-link"), ATTR_REPARSE_POINT | ATTR_ARCHIVE);
+    EXPECT_EQ(sys_get_attributes("dangling"), ATTR_REPARSE_POINT);
     chmod("file", 0444);
     EXPECT_EQ(sys_get_attributes("file"), ATTR_READONLY | ATTR_ARCHIVE);
     EXPECT_EQ(sys_get_attributes("missing"), ATTR_INVALID);
@@ -96,6 +101,6 @@ TEST_F(Attributes, BitsThatNeedAStoreFailWhereNoneCanBeKept)
     EXPECT_FALSE(sys_set_attributes("link", ATTR_HIDDEN));
     EXPECT_NE(sys_last_error(), 0u);
     EXPECT_EQ(sys_get_attributes("file"), ATTR_ARCHIVE); // the target was not touched
-    EXPECT_TRUE(sys_set_attributes("link", ATTR_REPARSE_POINT));
+    EXPECT_TRUE(sys_set_attributes("link", ATTR_REPARSE_POINT | ATTR_ARCHIVE));
     EXPECT_FALSE(sys_set_attributes("missing", ATTR_ARCHIVE));
 }

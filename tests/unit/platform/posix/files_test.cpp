@@ -89,15 +89,18 @@ TEST_F(Files, PipeCarriesBytesToItsEnd)
     EXPECT_EQ(sys_last_error(), static_cast<uint32_t>(EBADF));
 }
 
-TEST_F(Files, CopyTakesContentsAndPermissionsAndOverwrites)
+TEST_F(Files, CopyTakesContentsPermissionsAndTimeAndOverwrites)
 {
     write_text("source", "new contents", 0750);
+    struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    utimensat(AT_FDCWD, "source", times, 0);
     write_text("target", "old");
     ASSERT_TRUE(sys_copy("source", "target"));
     EXPECT_EQ(read_text("target"), "new contents");
     struct stat info;
     stat("target", &info);
     EXPECT_EQ(info.st_mode & 0777, 0750u);
+    EXPECT_EQ(info.st_mtime, 1000000000);
     ASSERT_TRUE(sys_copy("source", "fresh"));
     EXPECT_EQ(read_text("fresh"), "new contents");
     // Only the two copies and the source remain: no half-written file is left behind.
@@ -146,6 +149,45 @@ TEST_F(Files, MoveRenamesAndCrossesFileSystems)
     stat(other.c_str(), &shm);
     EXPECT_EQ(shm.st_mtime, 1000000000);
     unlink(other.c_str());
+}
+
+TEST_F(Files, MoveNeverReplacesAnExistingDestination)
+{
+    write_text("a", "first");
+    write_text("b", "second");
+    mkdir("dir", 0777);
+    EXPECT_FALSE(sys_move("a", "b"));
+    EXPECT_EQ(sys_last_error(), static_cast<uint32_t>(EEXIST));
+    EXPECT_FALSE(sys_move("dir", "a"));
+    ASSERT_EQ(symlink("nowhere", "dangling"), 0);
+    EXPECT_FALSE(sys_move("a", "dangling"));
+    EXPECT_EQ(read_text("a") + read_text("b"), "firstsecond");
+    struct stat here, shm;
+    if (stat(".", &here) != 0 || stat("/dev/shm", &shm) != 0 || here.st_dev == shm.st_dev)
+        GTEST_SKIP() << "no second file system to move across";
+    std::string other = "/dev/shm/vrel-move-" + std::to_string(getpid());
+    write_text(other, "there");
+    EXPECT_FALSE(sys_move("a", other.c_str()));
+    EXPECT_EQ(read_text(other), "there");
+    EXPECT_EQ(read_text("a"), "first");
+    unlink(other.c_str());
+}
+
+TEST_F(Files, ReadOnlyFileIsNotDeletedAndLinksGoAsThemselves)
+{
+    write_text("locked", "keep", 0444);
+    EXPECT_FALSE(sys_delete_file("locked"));
+    EXPECT_EQ(sys_last_error(), static_cast<uint32_t>(EACCES));
+    EXPECT_EQ(read_text("locked"), "keep");
+    ASSERT_EQ(symlink("locked", "file-link"), 0);
+    EXPECT_TRUE(sys_delete_file("file-link")); // a link has no permissions of its own
+    mkdir("dir", 0777);
+    ASSERT_EQ(symlink("dir", "dir-link"), 0);
+    ASSERT_EQ(symlink("locked", "file-link"), 0);
+    EXPECT_FALSE(sys_remove_directory("file-link"));
+    EXPECT_TRUE(sys_remove_directory("dir-link"));
+    EXPECT_EQ(access("dir-link", F_OK), -1);
+    EXPECT_EQ(access("dir", F_OK), 0);
 }
 
 TEST_F(Files, PathOperationsReportTheSystemError)

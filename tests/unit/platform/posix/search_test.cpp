@@ -101,7 +101,7 @@ TEST_F(SysFindFirst, EntryRecordHasFullSizeTimeAndLinkItself)
     EXPECT_EQ(entry.dwFileAttributes, ATTR_ARCHIVE);
     SearchOwner link(sys_find_first("link", &entry));
     EXPECT_EQ(entry.nFileSize, 3u); // the link's own size, "big"
-    EXPECT_EQ(entry.dwFileAttributes, ATTR_REPARSE_POINT);
+    EXPECT_EQ(entry.dwFileAttributes, ATTR_REPARSE_POINT | ATTR_ARCHIVE); // leads to a file
 }
 
 TEST(SysLocalTime, ConvertsWithTheLocalZone)

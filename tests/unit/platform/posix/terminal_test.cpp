@@ -52,8 +52,11 @@ TEST(SysReadInputLine, PlainLinesFromAPipe)
 
 TEST(SysReadInputLine, LongLineIsCutAndTheNextOneIsWhole)
 {
-    StandardInput input(pipe_holding("abcdef\nxy\n"));
-    EXPECT_EQ(all_lines(4), (Lines{"abc", "xy"}));
+    StandardInput input(pipe_holding("abcdef\r\nxy\n"));
+    char line[4];
+    EXPECT_EQ(sys_read_input_line(line, sizeof line), 6); // the whole line's length: it was cut
+    EXPECT_STREQ(line, "abc");
+    EXPECT_EQ(all_lines(4), (Lines{"xy"}));
 }
 
 TEST(SysReadInputLine, PushedBackKeyStartsTheLine)
