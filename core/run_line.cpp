@@ -96,6 +96,7 @@ template <size_t L> [[gnu::noinline]] static int32_t run_words(const char* text,
 
 int32_t run_line(const char* text, ShellContext* ctx)
 {
+    check_interrupt(); // lines that write nothing (function bodies, scripts) stop here too
     if (ctx->options & OPT_DEFINING) {
         func_add_line(ctx, text);
         return 0;

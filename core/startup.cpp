@@ -61,8 +61,8 @@ void shell_main()
         sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
     // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
     // owners close its files and searches, and the loop starts again with a new prompt.
+    sys_on_interrupt(on_interrupt); // it stays in force, so every Ctrl-C is one interrupt
     for (;;) {
-        sys_on_interrupt(on_interrupt); // a handler serves one signal: put it back every time
         interrupted = 0;
         try {
             read_eval_loop(ctx);

@@ -104,7 +104,7 @@ int64_t sys_read_input_line(char* line, size_t size);
 // ---------------------------------------------------------------------------------------------
 // Interrupts
 
-// Installs `handler` for Ctrl-C, termination and break; each installation serves one signal.
+// Installs `handler` for Ctrl-C, termination and break; it stays in force for every signal.
 void sys_on_interrupt(void (*handler)(int));
 
 // ---------------------------------------------------------------------------------------------

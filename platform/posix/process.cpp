@@ -27,11 +27,11 @@ static void on_fatal_signal(int signal_number)
     raise(signal_number);
 }
 
-static void install(int signal_number, void (*handler)(int))
+static void install(int signal_number, void (*handler)(int), int flags)
 {
     struct sigaction action = {};
     action.sa_handler = handler;
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = flags | SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number, &action, nullptr);
 }
@@ -41,7 +41,7 @@ static void install_fatal_unless_ignored(int signal_number)
     struct sigaction current = {};
     if (sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
         return;
-    install(signal_number, on_fatal_signal);
+    install(signal_number, on_fatal_signal, SA_RESETHAND);
 }
 
 static void at_process_exit()
@@ -91,12 +91,10 @@ void sys_exit(uint32_t code)
 
 static void (*interrupt_handlers[NSIG])(int);
 
-// Serves one signal, as on Windows: a second one before the shell puts the handler back takes
-// the default action (after the terminal is restored).
+// Stays in force: a second Ctrl-C is one more interrupt, never the end of the shell.
 static void on_interrupt_signal(int signal_number)
 {
     int saved_errno = errno;
-    install(signal_number, on_fatal_signal);
     interrupt_handlers[signal_number](signal_number);
     errno = saved_errno;
 }
@@ -105,6 +103,6 @@ void sys_on_interrupt(void (*handler)(int))
 {
     for (int signal_number : {SIGINT, SIGTERM, SIGQUIT}) {
         interrupt_handlers[signal_number] = handler;
-        install(signal_number, on_interrupt_signal);
+        install(signal_number, on_interrupt_signal, 0);
     }
 }

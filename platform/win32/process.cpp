@@ -37,11 +37,11 @@ void keep_error(uint32_t code) { last_error = code; }
 
 uint32_t sys_last_error() { return last_error; }
 
-// Runs on the console's control thread. The default action goes back first, so a second
-// Ctrl-C before the shell re-arms ends the process, as it would without a handler.
+// Runs on the console's control thread. The C runtime puts the default action back before it
+// calls a handler; putting this one back at once keeps a second Ctrl-C an interrupt.
 static void on_signal(int number)
 {
-    std::signal(number, SIG_DFL);
+    std::signal(number, on_signal);
     if (interrupt_handler)
         interrupt_handler(number);
 }
