@@ -3,6 +3,7 @@
 
 #include "core/read_eval_loop.h"
 #include "core/run_line.h"
+#include "core/script.h"
 #include "exec/functions.h"
 #include "parse/strings.h"
 
@@ -56,6 +57,10 @@ void shell_main()
     const char* after_f = skip_option(rest, "-f");
     if (after_f == rest)
         run_line(STARTUP_LINE, ctx);
+    // Started by the system for a script: run it as `source` would, once, never as a command
+    // line, which would only start the script again.
+    if (char** script = sys_script_words())
+        sys_exit(static_cast<uint32_t>(builtin_source(script, ctx)));
     rest = skip_option(skip_blanks(after_f), "-c");
     if (*rest)
         sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));

@@ -23,6 +23,10 @@ void sys_init(int argc, char** argv);
 // The process command line: the shell's own name first, then the rest as typed.
 const char* sys_command_line();
 
+// When the system started the shell for a script whose first line names it, the script's path
+// followed by its arguments (null-terminated); otherwise null, always so on Windows.
+char** sys_script_words();
+
 // Flushes standard output, puts the terminal back as it was and ends the process.
 [[noreturn]] void sys_exit(uint32_t code);
 

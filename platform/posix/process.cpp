@@ -3,9 +3,12 @@
 #include "posix_layer.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 static std::string command_line;
@@ -44,6 +47,26 @@ static void install_fatal_unless_ignored(int signal_number)
     install(signal_number, on_fatal_signal, SA_RESETHAND);
 }
 
+static char** script_words = nullptr;
+
+// For a script whose first line names the shell, the system runs "vrel [OPTION] SCRIPT ARGS",
+// and the file it was asked to run is the script; the shell started by its own name is its own
+// executable. Anything else (a symbolic link to the shell, say) is the shell itself.
+static void find_script_words(int argc, char** argv)
+{
+    const char* started = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
+    char resolved[PATH_MAX];
+    if (!started || executable.empty() || !realpath(started, resolved) || executable == resolved)
+        return;
+    for (int i = 1; i < argc && i <= 2; ++i)
+        if (strcmp(argv[i], started) == 0) {
+            script_words = argv + i;
+            return;
+        }
+}
+
+char** sys_script_words() { return script_words; }
+
 static void at_process_exit()
 {
     sys_flush_out();
@@ -67,6 +90,7 @@ void sys_init(int argc, char** argv)
         command_line += argv[i];
     }
     remember_executable();
+    find_script_words(argc, argv);
     take_over_environment();
     // A reader that goes away must not kill the shell; its children get the default back.
     signal(SIGPIPE, SIG_IGN);
