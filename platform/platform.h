@@ -117,6 +117,8 @@ void sys_on_interrupt(void (*handler)(int));
 // Copies the value of `name` into `buffer` (NUL-terminated) and returns its length. Returns 0
 // with `buffer` emptied when the variable is absent, empty, or does not fit `size` bytes.
 size_t sys_get_env(const char* name, char* buffer, size_t size);
+// The length of the value of `name`, 0 when the variable is absent or empty.
+size_t sys_env_length(const char* name);
 // Sets `name` to `value`, or removes it when `value` is null. False when refused.
 bool sys_set_env(const char* name, const char* value);
 // Calls `visit` with each entry "NAME=VALUE" in the environment's own order.

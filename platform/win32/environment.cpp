@@ -18,6 +18,14 @@ size_t sys_get_env(const char* name, char* buffer, size_t size)
     return length;
 }
 
+size_t sys_env_length(const char* name)
+{
+    // Without a buffer the answer is the size the value needs with its terminator.
+    char none[1];
+    DWORD size = GetEnvironmentVariableA(name, none, 0);
+    return size > 1 ? size - 1 : 0;
+}
+
 static bool valid_name(const char* name)
 {
     if (!name[0])
