@@ -6,8 +6,9 @@
 #include <cstddef>
 
 constexpr size_t ENV_VALUE_SIZE = 1024;
-// The longest value an expansion gives whole: the Windows limit of one environment variable.
-constexpr size_t LONGEST_VALUE = 32767;
+// The longest value an expansion gives whole: the Windows limit of one environment variable,
+// 32767 characters with its terminator.
+constexpr size_t LONGEST_VALUE = 32766;
 // Returned by special_value for a value that does not fit the buffer it was given.
 constexpr int VALUE_TOO_LONG = -2;
 

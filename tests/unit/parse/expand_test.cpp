@@ -199,7 +199,7 @@ TEST_F(Expand, ValuesUpToTheLongestVariableExpandWhole)
     std::string longest(LONGEST_VALUE, 'f');
     set("big", longest.c_str());
     EXPECT_EQ(expand("big"), longest);
-    EXPECT_EQ(expand("big:?"), "32767");
+    EXPECT_EQ(expand("big:?"), "32766");
     EXPECT_EQ(expand("big:t3u"), "FFF");
     set("x", nullptr);
     EXPECT_EQ(expand("x-$big"), longest);
