@@ -7,12 +7,13 @@
 #include "exec/functions.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
+#include "parse/variables.h"
 
 #include <array>
 #include <cstring>
 
-// Expansions may lengthen a line by 2048 bytes at most; that is the word area's margin.
-constexpr size_t WORD_AREA_MARGIN = 2048;
+// A value as long as the longest variable fits beside any line; that is the word area's margin.
+constexpr size_t WORD_AREA_MARGIN = LONGEST_VALUE + 1;
 // The longest line the shell runs; longer ones are refused whole rather than cut.
 constexpr size_t LONGEST_LINE = 32767;
 // A function body is copied out of the store before it runs, so it can redefine itself.
@@ -27,6 +28,8 @@ template <size_t L> struct LineStorage {
     std::array<char*, L + 2> argv;
 };
 
+// The number of words, or -1 when the expanded words outgrow the area: the line is then
+// refused, since a cut or empty word could make it do something else than it says.
 static int split_words(const char* text, char* area, size_t area_size, char** list,
                        ShellContext* ctx)
 {
@@ -37,12 +40,12 @@ static int split_words(const char* text, char* area, size_t area_size, char** li
         text = skip_blanks(text);
         if (*text == 0 || *text == '#')
             break;
-        // Once the area is full the remaining words are cut to empty ones that share its last
-        // byte: the text is cut, never written past the area.
         if (p >= area_end)
-            p = area_end - 1;
+            return -1;
         list[n++] = p;
         text = read_word(p, static_cast<size_t>(area_end - p), text, ctx);
+        if (ctx->word_cut)
+            return -1;
         p = ctx->word_end + 1;
     }
     list[n] = nullptr;
@@ -89,13 +92,20 @@ template <size_t L> [[gnu::noinline]] static int32_t run_words(const char* text,
     }
     LineStackShare share(sizeof(LineStorage<L>));
     LineStorage<L> storage;
-    if (split_words(text, storage.area.data(), storage.area.size(), storage.words.data(), ctx) == 0)
+    int count =
+        split_words(text, storage.area.data(), storage.area.size(), storage.words.data(), ctx);
+    if (count < 0) {
+        out_error("vrel", ":line too long");
+        return ctx->status = -1;
+    }
+    if (count == 0)
         return 0;
     return run_commands(storage.argv.data(), storage.words.data(), ctx);
 }
 
 int32_t run_line(const char* text, ShellContext* ctx)
 {
+    check_interrupt(); // lines that write nothing (function bodies, scripts) stop here too
     if (ctx->options & OPT_DEFINING) {
         func_add_line(ctx, text);
         return 0;

@@ -52,6 +52,7 @@ static_assert(sizeof(FunctionStore) == STORE_SIZE, "the function store block is 
 
 struct ShellContext {
     char* word_end; // terminator the word reader wrote after its last word
+    bool word_cut;  // the word reader's last word did not fit its area and was cut
     char* in_path;  // file of '<' for the current command, or null
     char* out_path; // file of '>' or '>>', or null
     char* err_path; // file of '>e' or '>>e', or null

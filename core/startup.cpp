@@ -3,6 +3,7 @@
 
 #include "core/read_eval_loop.h"
 #include "core/run_line.h"
+#include "core/script.h"
 #include "exec/functions.h"
 #include "parse/strings.h"
 
@@ -56,13 +57,17 @@ void shell_main()
     const char* after_f = skip_option(rest, "-f");
     if (after_f == rest)
         run_line(STARTUP_LINE, ctx);
+    // Started by the system for a script: run it as `source` would, once, never as a command
+    // line, which would only start the script again.
+    if (char** script = sys_script_words())
+        sys_exit(static_cast<uint32_t>(builtin_source(script, ctx)));
     rest = skip_option(skip_blanks(after_f), "-c");
     if (*rest)
         sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
     // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
     // owners close its files and searches, and the loop starts again with a new prompt.
+    sys_on_interrupt(on_interrupt); // it stays in force, so every Ctrl-C is one interrupt
     for (;;) {
-        sys_on_interrupt(on_interrupt); // a handler serves one signal: put it back every time
         interrupted = 0;
         try {
             read_eval_loop(ctx);

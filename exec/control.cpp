@@ -110,6 +110,8 @@ static void loop_body_init(LoopBody* body, char** words, ShellContext* ctx)
 
 static int32_t loop_body_run(const LoopBody* body, ShellContext* ctx)
 {
+    // A loop whose body writes nothing would not look at the interrupt otherwise.
+    check_interrupt();
     ctx->in_path = body->in_path;
     ctx->out_path = body->out_path;
     ctx->err_path = body->err_path;

@@ -4,6 +4,7 @@
 // `[` command is never looked for; it is just one of the ignored words.
 #include "exec/test.h"
 
+#include "console/output.h"
 #include "parse/arith.h"
 
 #include <cstring>
@@ -49,7 +50,10 @@ static int32_t test_unary(char letter, const char* operand)
     }
 }
 
-// The numeric comparisons, by operator word; -1 when the word is none of them.
+// Returned by test_numbers for an operator word that is not a numeric comparison.
+constexpr int32_t NOT_NUMERIC = -2;
+
+// The numeric comparisons, by operator word; -1 for an expression too long to evaluate.
 static int32_t test_numbers(const char* left, const char* op, const char* right)
 {
     static constexpr const char* operators[] = {"-eq", "-ne", "-lt", "-le", "-gt", "-ge"};
@@ -57,9 +61,12 @@ static int32_t test_numbers(const char* left, const char* op, const char* right)
     while (which < 6 && std::strcmp(op, operators[which]) != 0)
         ++which;
     if (which == 6)
+        return NOT_NUMERIC;
+    int32_t a, b;
+    if (!eval_expr_whole(left, &a) || !eval_expr_whole(right, &b)) {
+        out_error("test", ":expression too long");
         return -1;
-    int32_t a = eval_expr(left);
-    int32_t b = eval_expr(right);
+    }
     bool holds[] = {a == b, a != b, a<b, a <= b, a> b, a >= b};
     return status_of(holds[which]);
 }
@@ -71,7 +78,7 @@ static int32_t test_binary(const char* left, const char* op, const char* right)
     if (std::strcmp(op, "!=") == 0)
         return status_of(std::strcmp(left, right) != 0);
     int32_t result = test_numbers(left, op, right);
-    return result >= 0 ? result : status_of(left[0] != 0);
+    return result != NOT_NUMERIC ? result : status_of(left[0] != 0);
 }
 
 int32_t builtin_test(char** words, ShellContext*)

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ShellContext* ctx = fuzz_context();
     std::array<char, EXPANSION_SIZE> out;
     try {
-        expand_parameter(text.c_str(), ctx, out.data());
+        expand_parameter(text.c_str(), ctx, out.data(), out.size());
         if (std::memchr(out.data(), 0, out.size()) == nullptr)
             __builtin_trap(); // the result must be terminated inside its buffer
     } catch (const FuzzExit&) {

@@ -1,6 +1,7 @@
 // arith.cpp: integer expressions (shunting-yard to postfix, then a value stack) and `@`.
 #include "parse/arith.h"
 
+#include "console/output.h"
 #include "parse/char_class.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
@@ -181,11 +182,19 @@ static int32_t run_postfix(Expression* e)
     return depth > 0 ? e->stack[depth - 1] : 0;
 }
 
-int32_t eval_expr(const char* text)
+bool eval_expr_whole(const char* text, int32_t* value)
 {
     Expression e;
     convert_to_postfix(&e, text);
-    return e.overflow ? 0 : run_postfix(&e);
+    *value = e.overflow ? 0 : run_postfix(&e);
+    return !e.overflow;
+}
+
+int32_t eval_expr(const char* text)
+{
+    int32_t value;
+    eval_expr_whole(text, &value);
+    return value;
 }
 
 int32_t builtin_at(char** words, ShellContext*)
@@ -195,8 +204,14 @@ int32_t builtin_at(char** words, ShellContext*)
         const char* rest = scan_name(name, *words);
         if (*rest != '=')
             return -1;
+        int32_t value;
+        // A value cut short by the evaluator's stacks would pass for the right one.
+        if (!eval_expr_whole(rest + 1, &value)) {
+            out_error("@", ":expression too long");
+            return -1;
+        }
         char number[12];
-        format_unsigned(number, static_cast<uint32_t>(eval_expr(rest + 1)));
+        format_unsigned(number, static_cast<uint32_t>(value));
         sys_set_env(name, number);
     }
     return 0;

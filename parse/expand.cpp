@@ -37,53 +37,67 @@ static void remove_suffix(char* value, const char* suffix)
         *start = 0;
 }
 
-static void apply_operator(char op, const char* base, char* argument, char* value,
-                           ShellContext* ctx)
+// Replaces value by the argument, which stands after it in the same buffer.
+static void take_argument(char* value, const char* argument) { copy_end(value, argument); }
+
+// The operator on value, with its argument behind value's terminator in the same buffer;
+// false when the result does not fit.
+static bool apply_operator(char op, const char* base, const char* argument, char* value,
+                           size_t size, ShellContext* ctx)
 {
     switch (op) {
     case '#':
         remove_prefix(value, argument);
-        break;
+        return true;
     case '%':
         remove_suffix(value, argument);
-        break;
+        return true;
     case '-':
         if (value[0] == 0)
-            copy_bounded(value, argument, EXPANSION_SIZE);
-        break;
+            take_argument(value, argument);
+        return true;
     case '+':
         if (value[0] != 0)
-            copy_bounded(value, argument, EXPANSION_SIZE);
-        break;
+            take_argument(value, argument);
+        return true;
     case '=':
         if (value[0] == 0) {
-            copy_bounded(value, argument, EXPANSION_SIZE);
             sys_set_env(base, argument);
+            take_argument(value, argument);
         }
-        break;
-    default:
-        argument[MODIFIER_LIST_SIZE - 1] = 0;
-        apply_modifiers(value, argument, ctx);
-        break;
+        return true;
+    default: {
+        char list[MODIFIER_LIST_SIZE];
+        copy_bounded(list, argument, sizeof list);
+        return apply_modifiers(value, size, list, ctx);
+    }
     }
 }
 
-void expand_parameter(const char* name_text, ShellContext* ctx, char* out)
+// The value is made in place: an expansion as long as the buffer has room for stays whole,
+// and no value needs a buffer of its own on the stack.
+bool expand_parameter(const char* name_text, ShellContext* ctx, char* out, size_t out_size)
 {
-    char name[EXPANSION_SIZE];
+    char name[NAME_SIZE];
     copy_bounded(name, name_text, sizeof name);
     char* op = name;
     while (*op != 0 && char_index("#%-=+:", *op) == 0)
         ++op;
     char op_byte = *op;
     *op = 0;
-    if (special_value(name, ctx, out) < 0)
-        out[0] = 0;
+    if (special_value(name, ctx, out, out_size) == VALUE_TOO_LONG)
+        return false;
     if (op_byte == 0)
-        return;
+        return true;
     // The argument is read even when the operator will not use it: its expansions and
     // backquoted commands take effect every time.
-    char argument[EXPANSION_SIZE];
-    read_word(argument, sizeof argument, op + 1, ctx);
-    apply_operator(op_byte, name, argument, out, ctx);
+    size_t length = std::strlen(out);
+    char* argument = out + length + 1;
+    if (length + 2 > out_size)
+        return false;
+    read_word(argument, out_size - length - 1, op + 1, ctx);
+    if (!ctx->word_cut && apply_operator(op_byte, name, argument, out, out_size, ctx))
+        return true;
+    out[0] = 0;
+    return false;
 }

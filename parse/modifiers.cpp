@@ -45,28 +45,40 @@ struct PickGuard {
 
 // Replaces value by its n-th word as the word reader cuts it (the last one when there are
 // fewer). A '#' ends the words there, as it ends the words of a line; a backquote is a byte.
-static void pick_word(char* value, uint32_t n, ShellContext* ctx)
+// Each word is read into the room behind value; false when a word does not fit there.
+static bool pick_word(char* value, size_t size, uint32_t n, ShellContext* ctx)
 {
     if (n == 0)
-        return;
+        return true;
+    size_t length = std::strlen(value);
+    if (length + 2 > size)
+        return false;
     PickGuard guard;
     ValueWords value_words;
-    char word[EXPANSION_SIZE];
+    char* word = value + length + 1;
     word[0] = 0;
     const char* p = value;
     for (uint32_t i = 0; i < n && pick_depth <= PICK_DEPTH; ++i) {
         const char* start = skip_blanks(p);
         if (*start == 0 || *start == '#')
             break;
-        p = read_word(word, sizeof word, start, ctx);
+        p = read_word(word, size - length - 1, start, ctx);
+        if (ctx->word_cut)
+            return false;
     }
     copy_end(value, word);
+    return true;
 }
 
-static void apply_modifier(char* value, const char* letter, ShellContext* ctx)
+// The numbers that modifiers write: 4294967295 and its terminator.
+constexpr size_t NUMBER_TEXT_SIZE = 11;
+
+static bool apply_modifier(char* value, size_t size, const char* letter, ShellContext* ctx)
 {
     uint32_t n = parse_decimal(letter + 1);
     size_t length = std::strlen(value);
+    if (char_index("?dhs", *letter) != 0 && size < NUMBER_TEXT_SIZE)
+        return false;
     switch (*letter) {
     case '/':
         to_forward_slashes(value);
@@ -119,15 +131,17 @@ static void apply_modifier(char* value, const char* letter, ShellContext* ctx)
         to_upper(value);
         break;
     case 'w':
-        pick_word(value, n, ctx);
-        break;
+        return pick_word(value, size, n, ctx);
     default:
         break;
     }
+    return true;
 }
 
-void apply_modifiers(char* value, const char* list, ShellContext* ctx)
+bool apply_modifiers(char* value, size_t size, const char* list, ShellContext* ctx)
 {
     for (const char* letter = list; *letter != 0; ++letter)
-        apply_modifier(value, letter, ctx);
+        if (!apply_modifier(value, size, letter, ctx))
+            return false;
+    return true;
 }

@@ -31,15 +31,6 @@ static void put_bytes(WordOut* word, const char* bytes, int count)
         *word->pos++ = *bytes++;
 }
 
-// Appends an expansion's value as it is: it is not scanned again.
-static void put_text(WordOut* word, const char* text)
-{
-    for (int width; *text != 0; text += width) {
-        width = char_width(text);
-        put_bytes(word, text, width);
-    }
-}
-
 // '>' may follow the first byte, and 'e' may follow a '>': `>`, `>>e`, `|>`, `&>e`, `;>`...
 static const char* read_operator(WordOut* word, const char* p)
 {
@@ -71,14 +62,15 @@ static const char* read_escape(WordOut* word, const char* p)
 
 // At a backquote: runs the text up to the next backquote as a command line now. The command
 // writes where it writes; the word gets nothing from it. A command too long for the buffer is
-// not run at all, since a cut command line could do something else than the whole one.
-static const char* run_backquoted(const char* p, ShellContext* ctx)
+// not run at all, since a cut command line could do something else than the whole one; nor is
+// one in a word already cut, whose line will not run.
+static const char* run_backquoted(WordOut* word, const char* p, ShellContext* ctx)
 {
     const char* start = p + 1;
     const char* end = start;
     while (*end != 0 && *end != '`')
         ++end;
-    if (end - start < static_cast<ptrdiff_t>(EXPANSION_SIZE)) {
+    if (!word->full && end - start < static_cast<ptrdiff_t>(EXPANSION_SIZE)) {
         char command[EXPANSION_SIZE];
         char* q = command;
         for (const char* s = start; s < end; ++s)
@@ -89,11 +81,19 @@ static const char* run_backquoted(const char* p, ShellContext* ctx)
     return *end == '`' ? end + 1 : end;
 }
 
+// The value is made where it goes, in the room left in the word. Once the word is cut nothing
+// more of it is expanded: the line will not run with it.
 static void put_expansion(WordOut* word, const char* name, ShellContext* ctx)
 {
-    char value[EXPANSION_SIZE];
-    expand_parameter(name, ctx, value);
-    put_text(word, value);
+    if (word->full)
+        return;
+    if (word->pos >= word->end ||
+        !expand_parameter(name, ctx, word->pos, static_cast<size_t>(word->end - word->pos))) {
+        word->full = true;
+        return;
+    }
+    while (*word->pos != 0)
+        ++word->pos;
 }
 
 // At a '$': one special byte, or a name as scan_name reads it (an empty name gives nothing).
@@ -143,7 +143,7 @@ static const char* read_active(WordOut* word, const char* p, unsigned* quote, Sh
             put_bytes(word, p, 1);
             return p + 1;
         }
-        return run_backquoted(p, ctx);
+        return run_backquoted(word, p, ctx);
     case '~':
         put_expansion(word, "HOME", ctx);
         return p + 1;
@@ -257,6 +257,7 @@ const char* read_word(char* out, size_t out_size, const char* text, ShellContext
     if (word.pos < word.end)
         *word.pos = 0;
     ctx->word_end = word.pos;
+    ctx->word_cut = word.full;
     return p;
 }
 

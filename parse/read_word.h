@@ -6,12 +6,12 @@
 #include <cstddef>
 
 constexpr size_t NAME_SIZE = 320;       // a name or braced text of up to 319 bytes
-constexpr size_t EXPANSION_SIZE = 1024; // one expansion value or backquoted command
+constexpr size_t EXPANSION_SIZE = 1024; // a backquoted command or a value of a fixed source
 
 // Reads one word of `text` into `out`, expanded and with quotes removed, and sets
 // ctx->word_end to its terminator. Writes at most `out_size` bytes (terminator included);
-// a longer word is cut, but read to its end all the same. Returns the position in text where
-// it stopped.
+// a longer word is cut (ctx->word_cut says so) and nothing more of it is expanded or run, but
+// it is read to its end all the same. Returns the position in text where it stopped.
 const char* read_word(char* out, size_t out_size, const char* text, ShellContext* ctx);
 // Copies the name at the start of text (a run of name bytes, or braced text) into dst, which
 // holds NAME_SIZE bytes (longer names are cut); returns the position behind the name.

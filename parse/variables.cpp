@@ -25,32 +25,42 @@ static char** current_frame(ShellContext* ctx)
     return ctx->frames[ctx->frame_level];
 }
 
+// Appends text at *end when it fits before limit with its terminator; false (nothing written)
+// when it does not.
+static bool append_whole(char** end, const char* limit, const char* text)
+{
+    size_t length = std::strlen(text);
+    if (length >= static_cast<size_t>(limit - *end))
+        return false;
+    std::memcpy(*end, text, length + 1);
+    *end += length;
+    return true;
+}
+
 // $* and $@: the positional parameters from $1 on, joined by single spaces.
-static void join_parameters(ShellContext* ctx, char* out)
+static bool join_parameters(ShellContext* ctx, char* out, size_t out_size)
 {
     char** frame = current_frame(ctx);
     char* end = out;
-    char* limit = out + EXPANSION_SIZE;
     *end = 0;
     if (frame == nullptr || frame[0] == nullptr)
-        return;
-    for (char** word = frame + 1; *word != nullptr; ++word) {
-        if (word != frame + 1)
-            end = copy_bounded(end, " ", static_cast<size_t>(limit - end));
-        end = copy_bounded(end, *word, static_cast<size_t>(limit - end));
-    }
+        return true;
+    for (char** word = frame + 1; *word != nullptr; ++word)
+        if ((word != frame + 1 && !append_whole(&end, out + out_size, " ")) ||
+            !append_whole(&end, out + out_size, *word))
+            return false;
+    return true;
 }
 
 // $0 to $9: walking from element 0, the element of that number, or empty past the end.
-static void positional_parameter(ShellContext* ctx, int number, char* out)
+static bool positional_parameter(ShellContext* ctx, int number, char* out, size_t out_size)
 {
     char** frame = current_frame(ctx);
     out[0] = 0;
     for (int i = 0; frame != nullptr && frame[i] != nullptr; ++i)
-        if (i == number) {
-            copy_bounded(out, frame[i], EXPANSION_SIZE);
-            return;
-        }
+        if (i == number)
+            return append_whole(&out, out + out_size, frame[i]);
+    return true;
 }
 
 static uint32_t loop_counter(ShellContext* ctx)
@@ -64,10 +74,6 @@ static uint32_t loop_counter(ShellContext* ctx)
 static bool special_by_first_byte(const char* name, ShellContext* ctx, char* out)
 {
     switch (name[0]) {
-    case '*':
-    case '@':
-        join_parameters(ctx, out);
-        return true;
     case '/':
         format_unsigned(out, loop_counter(ctx));
         return true;
@@ -151,15 +157,34 @@ static bool dynamic_variable(const char* name, char* out)
     return true;
 }
 
-int special_value(const char* name, ShellContext* ctx, char* out)
+// A variable that is set but does not fit is too long, never unset.
+static int environment_value(const char* name, char* out, size_t out_size)
 {
-    if (special_by_first_byte(name, ctx, out) || dynamic_variable(name, out))
+    if (sys_get_env(name, out, out_size) != 0)
         return 0;
-    if (name[0] >= '0' && name[0] <= '9') {
-        positional_parameter(ctx, name[0] - '0', out);
-        return 0;
+    return sys_env_length(name) != 0 ? VALUE_TOO_LONG : -1;
+}
+
+int special_value(const char* name, ShellContext* ctx, char* out, size_t out_size)
+{
+    out[0] = 0;
+    bool whole = true;
+    if (name[0] == '*' || name[0] == '@') {
+        whole = join_parameters(ctx, out, out_size);
+    } else if (name[0] >= '0' && name[0] <= '9') {
+        whole = positional_parameter(ctx, name[0] - '0', out, out_size);
+    } else {
+        // These come from fixed-size sources, so they are made in a buffer of that size.
+        char fixed[EXPANSION_SIZE];
+        if (!special_by_first_byte(name, ctx, fixed) && !dynamic_variable(name, fixed))
+            return environment_value(name, out, out_size);
+        char* end = out;
+        whole = append_whole(&end, out + out_size, fixed);
     }
-    return read_env(name, out);
+    if (whole)
+        return 0;
+    out[0] = 0;
+    return VALUE_TOO_LONG;
 }
 
 int read_env(const char* name, char* buffer)

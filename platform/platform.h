@@ -23,6 +23,10 @@ void sys_init(int argc, char** argv);
 // The process command line: the shell's own name first, then the rest as typed.
 const char* sys_command_line();
 
+// When the system started the shell for a script whose first line names it, the script's path
+// followed by its arguments (null-terminated); otherwise null, always so on Windows.
+char** sys_script_words();
+
 // Flushes standard output, puts the terminal back as it was and ends the process.
 [[noreturn]] void sys_exit(uint32_t code);
 
@@ -106,7 +110,7 @@ int64_t sys_read_input_line(char* line, size_t size);
 // ---------------------------------------------------------------------------------------------
 // Interrupts
 
-// Installs `handler` for Ctrl-C, termination and break; each installation serves one signal.
+// Installs `handler` for Ctrl-C, termination and break; it stays in force for every signal.
 void sys_on_interrupt(void (*handler)(int));
 
 // ---------------------------------------------------------------------------------------------
@@ -115,6 +119,8 @@ void sys_on_interrupt(void (*handler)(int));
 // Copies the value of `name` into `buffer` (NUL-terminated) and returns its length. Returns 0
 // with `buffer` emptied when the variable is absent, empty, or does not fit `size` bytes.
 size_t sys_get_env(const char* name, char* buffer, size_t size);
+// The length of the value of `name`, 0 when the variable is absent or empty.
+size_t sys_env_length(const char* name);
 // Sets `name` to `value`, or removes it when `value` is null. False when refused.
 bool sys_set_env(const char* name, const char* value);
 // Calls `visit` with each entry "NAME=VALUE" in the environment's own order.

@@ -140,6 +140,15 @@ size_t sys_get_env(const char* name, char* buffer, size_t size)
     return length;
 }
 
+size_t sys_env_length(const char* name)
+{
+    if (!valid_name(name))
+        return 0;
+    take_over_environment();
+    size_t index = find_entry(name);
+    return index == env_count ? 0 : strlen(env_array[index] + strlen(name) + 1);
+}
+
 void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data)
 {
     take_over_environment();

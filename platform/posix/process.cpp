@@ -3,9 +3,12 @@
 #include "posix_layer.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 static std::string command_line;
@@ -27,11 +30,11 @@ static void on_fatal_signal(int signal_number)
     raise(signal_number);
 }
 
-static void install(int signal_number, void (*handler)(int))
+static void install(int signal_number, void (*handler)(int), int flags)
 {
     struct sigaction action = {};
     action.sa_handler = handler;
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = flags | SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number, &action, nullptr);
 }
@@ -41,8 +44,28 @@ static void install_fatal_unless_ignored(int signal_number)
     struct sigaction current = {};
     if (sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
         return;
-    install(signal_number, on_fatal_signal);
+    install(signal_number, on_fatal_signal, SA_RESETHAND);
 }
+
+static char** script_words = nullptr;
+
+// For a script whose first line names the shell, the system runs "vrel [OPTION] SCRIPT ARGS",
+// and the file it was asked to run is the script; the shell started by its own name is its own
+// executable. Anything else (a symbolic link to the shell, say) is the shell itself.
+static void find_script_words(int argc, char** argv)
+{
+    const char* started = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
+    char resolved[PATH_MAX];
+    if (!started || executable.empty() || !realpath(started, resolved) || executable == resolved)
+        return;
+    for (int i = 1; i < argc && i <= 2; ++i)
+        if (strcmp(argv[i], started) == 0) {
+            script_words = argv + i;
+            return;
+        }
+}
+
+char** sys_script_words() { return script_words; }
 
 static void at_process_exit()
 {
@@ -67,6 +90,7 @@ void sys_init(int argc, char** argv)
         command_line += argv[i];
     }
     remember_executable();
+    find_script_words(argc, argv);
     take_over_environment();
     // A reader that goes away must not kill the shell; its children get the default back.
     signal(SIGPIPE, SIG_IGN);
@@ -91,12 +115,10 @@ void sys_exit(uint32_t code)
 
 static void (*interrupt_handlers[NSIG])(int);
 
-// Serves one signal, as on Windows: a second one before the shell puts the handler back takes
-// the default action (after the terminal is restored).
+// Stays in force: a second Ctrl-C is one more interrupt, never the end of the shell.
 static void on_interrupt_signal(int signal_number)
 {
     int saved_errno = errno;
-    install(signal_number, on_fatal_signal);
     interrupt_handlers[signal_number](signal_number);
     errno = saved_errno;
 }
@@ -105,6 +127,6 @@ void sys_on_interrupt(void (*handler)(int))
 {
     for (int signal_number : {SIGINT, SIGTERM, SIGQUIT}) {
         interrupt_handlers[signal_number] = handler;
-        install(signal_number, on_interrupt_signal);
+        install(signal_number, on_interrupt_signal, 0);
     }
 }

@@ -2,7 +2,10 @@
 #include "platform/platform.h"
 #include "platform/win32/last_error.h"
 
+#include <cstring>
 #include <windows.h>
+
+constexpr size_t ENV_CHARACTERS_MAX = 32767;
 
 size_t sys_get_env(const char* name, char* buffer, size_t size)
 {
@@ -16,6 +19,14 @@ size_t sys_get_env(const char* name, char* buffer, size_t size)
         return 0;
     }
     return length;
+}
+
+size_t sys_env_length(const char* name)
+{
+    // Without a buffer the answer is the size the value needs with its terminator.
+    char none[1];
+    DWORD size = GetEnvironmentVariableA(name, none, 0);
+    return size > 1 ? size - 1 : 0;
 }
 
 static bool valid_name(const char* name)
@@ -32,6 +43,11 @@ static bool valid_name(const char* name)
 bool sys_set_env(const char* name, const char* value)
 {
     if (!valid_name(name)) {
+        keep_error(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    // A variable holds 32767 characters with its terminator; Wine fails hard past that.
+    if (value && std::strlen(value) > ENV_CHARACTERS_MAX - 1) {
         keep_error(ERROR_INVALID_PARAMETER);
         return false;
     }

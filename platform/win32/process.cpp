@@ -15,6 +15,9 @@ void sys_init(int, char**)
 
 const char* sys_command_line() { return GetCommandLineA(); }
 
+// Windows starts no program through the first line of a script.
+char** sys_script_words() { return nullptr; }
+
 static void (*exit_hook)(uint32_t);
 
 void sys_set_exit_hook(void (*hook)(uint32_t)) { exit_hook = hook; }
@@ -37,11 +40,11 @@ void keep_error(uint32_t code) { last_error = code; }
 
 uint32_t sys_last_error() { return last_error; }
 
-// Runs on the console's control thread. The default action goes back first, so a second
-// Ctrl-C before the shell re-arms ends the process, as it would without a handler.
+// Runs on the console's control thread. The C runtime puts the default action back before it
+// calls a handler; putting this one back at once keeps a second Ctrl-C an interrupt.
 static void on_signal(int number)
 {
-    std::signal(number, SIG_DFL);
+    std::signal(number, on_signal);
     if (interrupt_handler)
         interrupt_handler(number);
 }

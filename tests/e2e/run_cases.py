@@ -24,6 +24,7 @@ Under Wine the shell is started through the launcher, which hands vrel.exe the e
 line, as a Windows console would; carriage returns before line feeds are removed from output.
 The Wine prefix is made quietly on first use (also alone, with --prepare-wine) and one Wine
 session serves all cases.
+Setup commands find the shell's own path in $VREL.
 Text "$CASEDIR" in any directive value is replaced by the scratch directory's path (on Windows
 as the Z: path with backslashes, in `run`/`args`/`env` only).
 """
@@ -190,7 +191,8 @@ def run_case(case, options):
         shell_env = dict(env)
         for command in case.setup:
             subprocess.run(["/bin/sh", "-c", command], cwd=work, check=True,
-                           env=dict(os.environ, CASEDIR=work, HOME=work))
+                           env=dict(os.environ, CASEDIR=work, HOME=work,
+                                    VREL=os.path.abspath(options.shell)))
         tail = (case.args if case.args is not None else "").replace("$CASEDIR", casedir)
         timeout = case.timeout or (60 if options.platform == "windows" else 10)
         if options.platform == "windows":

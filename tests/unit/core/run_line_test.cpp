@@ -46,6 +46,20 @@ TEST(RunLine, RefusesLinesBeyondTheLongestLine)
     EXPECT_EQ(out, "vrel:line too long\n");
 }
 
+TEST(RunLine, ALineItsExpansionsOverflowIsRefusedAndRunsNothing)
+{
+    ShellContext* ctx = fresh_context();
+    sys_set_env("vrel_t_big", std::string(20000, 'b').c_str());
+    sys_set_env("vrel_t_ran", nullptr);
+    std::string out = capture_output(
+        [&] { EXPECT_EQ(run_line("set vrel_t_ran=1; echo $vrel_t_big$vrel_t_big", ctx), -1); });
+    EXPECT_EQ(out, "vrel:line too long\n");
+    EXPECT_EQ(sys_env_length("vrel_t_ran"), 0u);
+    out = capture_output([&] { EXPECT_EQ(run_line("echo $vrel_t_big", ctx), 0); });
+    EXPECT_EQ(out, std::string(20000, 'b') + "\n");
+    sys_set_env("vrel_t_big", nullptr);
+}
+
 TEST(RunLine, DefinitionModeTakesTheLineUnexpanded)
 {
     ShellContext* ctx = fresh_context();

@@ -96,6 +96,18 @@ TEST(EvalExpr, UsesAtMost40PostfixEntries)
     EXPECT_EQ(eval_expr(("(" + sum + ")").c_str()), 20); // parentheses take none
 }
 
+TEST(EvalExprWhole, SaysWhenTheExpressionDidNotFit)
+{
+    std::string sum = "1";
+    for (int i = 2; i <= 20; ++i)
+        sum += "+" + std::to_string(i);
+    int32_t value = -1;
+    EXPECT_TRUE(eval_expr_whole(sum.c_str(), &value)); // 39 entries
+    EXPECT_EQ(value, 210);
+    EXPECT_FALSE(eval_expr_whole((sum + "+21").c_str(), &value));
+    EXPECT_EQ(value, 0);
+}
+
 TEST(EvalExpr, NumbersKeepTheir79FirstDigits)
 {
     EXPECT_EQ(eval_expr((std::string(78, '0') + "7").c_str()), 7);
@@ -158,4 +170,14 @@ TEST_F(BuiltinAt, StopsAtTheFirstNameWithoutEquals)
     EXPECT_EQ(env("c"), "");
     EXPECT_EQ(at({"x =3"}), -1);
     EXPECT_EQ(at({"=3"}), 0); // an empty name is refused by the environment, silently
+}
+
+TEST_F(BuiltinAt, RefusesAnExpressionTooLongAndAssignsNothing)
+{
+    set("s", "old");
+    std::string sum = "s=1";
+    for (int i = 2; i <= 21; ++i)
+        sum += "+" + std::to_string(i);
+    EXPECT_EQ(at({sum.c_str()}), -1);
+    EXPECT_EQ(env("s"), "old");
 }

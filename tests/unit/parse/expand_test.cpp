@@ -198,26 +198,31 @@ TEST_F(Expand, ModifierListIsCutAt127Bytes)
     EXPECT_EQ(expand("m:" + filler + "xu"), "abc"); // 'u' is byte 128
 }
 
-TEST_F(Expand, ValuesOverTheBufferAreEmptyNotStale)
+TEST_F(Expand, ValuesUpToTheLongestVariableExpandWhole)
 {
-    std::string fits(EXPANSION_SIZE - 1, 'f');
-    set("big", fits.c_str());
-    EXPECT_EQ(expand("big"), fits);
-    EXPECT_EQ(expand("big:?"), "1023");
-    std::string over(EXPANSION_SIZE, 'o');
-    set("big", over.c_str());
-    EXPECT_EQ(expand("big"), "");
-    EXPECT_EQ(expand("big-short"), "short");
+    std::string longest(LONGEST_VALUE, 'f');
+    set("big", longest.c_str());
+    EXPECT_EQ(expand("big"), longest);
+    EXPECT_EQ(expand("big:?"), "32766");
+    EXPECT_EQ(expand("big:t3u"), "FFF");
+    set("x", nullptr);
+    EXPECT_EQ(expand("x-$big"), longest);
 }
 
-TEST_F(Expand, ResultOfAnArgumentIsCutToTheBuffer)
+TEST_F(Expand, AValueTooLongForTheBufferIsRefusedNotEmptyOrCut)
 {
-    std::string half(700, 'h');
-    set("h", half.c_str());
+    set("big", std::string(1500, 'o').c_str());
     set("x", nullptr);
-    std::string out = expand("x-$h$h");
-    EXPECT_EQ(out.size(), EXPANSION_SIZE - 1);
-    EXPECT_EQ(out, std::string(EXPANSION_SIZE - 1, 'h'));
+    set("h", std::string(700, 'h').c_str());
+    for (const char* name : {"big", "big-short", "big:t2", "x-$h$h", "h:w1"}) {
+        char out[1024] = "stale";
+        EXPECT_FALSE(expand_parameter(name, &ctx, out, sizeof out)) << name;
+        EXPECT_STREQ(out, "") << name;
+    }
+    char out[1402];
+    EXPECT_TRUE(expand_parameter("h:w1", &ctx, out, 1402)); // the value and its word fit
+    EXPECT_EQ(std::string(out), std::string(700, 'h'));
+    EXPECT_FALSE(expand_parameter("h:w1", &ctx, out, 1401));
 }
 
 TEST_F(Expand, HomeIsTheHomeVariable)

@@ -5,6 +5,7 @@
 #include "core/startup.h"
 #include "parse/expand.h"
 #include "parse/read_word.h"
+#include "parse/variables.h"
 
 #include <gtest/gtest.h>
 
@@ -83,9 +84,10 @@ class ParseTest : public ::testing::Test
     }
     std::string expand(const std::string& name_text)
     {
-        char out[EXPANSION_SIZE];
-        expand_parameter(name_text.c_str(), &ctx, out);
-        return out;
+        // Room for the longest value and an argument behind it, as a line's word area has.
+        std::vector<char> out(2 * (LONGEST_VALUE + 1));
+        expand_parameter(name_text.c_str(), &ctx, out.data(), out.size());
+        return out.data();
     }
 
   private:

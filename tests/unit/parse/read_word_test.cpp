@@ -225,16 +225,29 @@ TEST_F(ReadWord, WordOneByteOverIsCutButConsumedWhole)
     EXPECT_STREQ(out, "");
 }
 
-TEST_F(ReadWord, ExpansionTooLongForTheAreaIsCutAndNothingFollows)
+TEST_F(ReadWord, ExpansionTooLongForTheAreaIsLeftOutAndTheWordMarkedCut)
 {
     set("v", "0123456789");
     char out[17];
     std::memset(out, 'z', sizeof out);
     const char* text = "ab${v}${v}cd x";
     EXPECT_EQ(read_word(out, 16, text, &ctx), text + 12);
-    // The second value is cut where the area ends; nothing after the cut is added.
-    EXPECT_STREQ(out, "ab0123456789012");
+    // The second value does not fit: none of it is added, nor anything after it.
+    EXPECT_STREQ(out, "ab0123456789");
+    EXPECT_TRUE(ctx.word_cut);
     EXPECT_EQ(out[16], 'z');
+    read_word(out, 16, "ab${v}", &ctx);
+    EXPECT_FALSE(ctx.word_cut);
+}
+
+TEST_F(ReadWord, NothingAfterTheCutRuns)
+{
+    set("v", "0123456789");
+    set("ran", nullptr);
+    char out[8];
+    read_word(out, sizeof out, "$v`set ran=1`${ran=2}", &ctx);
+    EXPECT_TRUE(ctx.word_cut);
+    EXPECT_EQ(env("ran"), "");
 }
 
 TEST_F(ReadWord, DoubleByteCharacterIsNeverSplitOrInterpreted)

@@ -14,7 +14,7 @@ class SpecialValue : public ParseTest
     {
         out[0] = 'z';
         out[1] = 0;
-        int result = special_value(name, &ctx, out);
+        int result = special_value(name, &ctx, out, sizeof out);
         EXPECT_EQ(result, 0) << name;
         return out;
     }
@@ -64,14 +64,23 @@ TEST_F(SpecialValue, PositionalParametersComeFromTheCurrentFrame)
     EXPECT_EQ(value("*"), "");
 }
 
-TEST_F(SpecialValue, JoinedParametersAreCutToTheBuffer)
+TEST_F(SpecialValue, ParametersAreWholeOrTooLongNeverCut)
 {
     std::string long_word(600, 'w');
     char name[] = "f";
     char* frame[] = {name, long_word.data(), long_word.data(), nullptr};
     ctx.frame_level = 1;
     ctx.frames[1] = frame;
-    EXPECT_EQ(value("*"), (long_word + " " + long_word).substr(0, EXPANSION_SIZE - 1));
+    EXPECT_EQ(special_value("*", &ctx, out, sizeof out), VALUE_TOO_LONG);
+    EXPECT_STREQ(out, "");
+    char wide[1202];
+    EXPECT_EQ(special_value("@", &ctx, wide, sizeof wide), 0);
+    EXPECT_EQ(std::string(wide), long_word + " " + long_word);
+    EXPECT_EQ(special_value("1", &ctx, out, 600), VALUE_TOO_LONG);
+    EXPECT_EQ(special_value("1", &ctx, out, 601), 0);
+    EXPECT_EQ(special_value("VERSION", &ctx, out, 8), VALUE_TOO_LONG);
+    set("long", std::string(EXPANSION_SIZE, 'l').c_str()); // set, so never taken for unset
+    EXPECT_EQ(special_value("long", &ctx, out, sizeof out), VALUE_TOO_LONG);
 }
 
 TEST_F(SpecialValue, DynamicVariablesGoBeforeTheEnvironment)
@@ -148,7 +157,7 @@ TEST_F(SpecialValue, UnsetVariableIsNotFound)
 {
     set("nothing_here", nullptr);
     out[0] = 'z';
-    EXPECT_EQ(special_value("nothing_here", &ctx, out), -1);
+    EXPECT_EQ(special_value("nothing_here", &ctx, out, sizeof out), -1);
     EXPECT_STREQ(out, "");
     set("plain", "value");
     EXPECT_EQ(value("plain"), "value");

@@ -76,6 +76,10 @@ TEST(SysGetEnv, EmptyAbsentAndTooLongValuesGiveNothing)
     sys_set_env("VREL_T_LONG", "abc"); // exactly fits with its terminator
     EXPECT_EQ(sys_get_env("VREL_T_LONG", value, sizeof value), 3u);
     EXPECT_EQ(sys_get_env("VREL_T_NEVER_SET", value, sizeof value), 0u);
+    sys_set_env("VREL_T_LONG", "four");
+    EXPECT_EQ(sys_env_length("VREL_T_LONG"), 4u); // what tells a long value from an unset one
+    EXPECT_EQ(sys_env_length("VREL_T_EMPTY"), 0u);
+    EXPECT_EQ(sys_env_length("VREL_T_NEVER_SET"), 0u);
     sys_set_env("VREL_T_EMPTY", nullptr);
     sys_set_env("VREL_T_LONG", nullptr);
 }

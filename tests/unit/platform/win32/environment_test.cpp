@@ -16,9 +16,12 @@ TEST(SysGetEnv, NamesIgnoreCaseAndAValueMustFitWhole)
     char small[5] = "old";
     EXPECT_EQ(sys_get_env("VREL_ENV_TEST", small, sizeof small), 0u);
     EXPECT_STREQ(small, "");
+    EXPECT_EQ(sys_env_length("vrel_env_test"), 5u); // what tells a long value from an unset one
     ASSERT_TRUE(sys_set_env("VREL_ENV_TEST", ""));
     EXPECT_EQ(sys_get_env("VREL_ENV_TEST", buffer, sizeof buffer), 0u);
+    EXPECT_EQ(sys_env_length("VREL_ENV_TEST"), 0u);
     ASSERT_TRUE(sys_set_env("VREL_ENV_TEST", nullptr));
+    EXPECT_EQ(sys_env_length("VREL_ENV_TEST"), 0u);
     EXPECT_EQ(GetEnvironmentVariableA("VREL_ENV_TEST", buffer, sizeof buffer), 0u);
     EXPECT_TRUE(sys_set_env("VREL_ENV_TEST", nullptr));
 }
