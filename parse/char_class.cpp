@@ -42,14 +42,15 @@ static uint8_t shift_jis_class(int byte)
 }
 
 // Every other code page: each high byte is a name byte, as a letter of a single-byte code page
-// is; the system's lead bytes begin pairs. No byte below 0x80 may lead, so no quote,
-// backslash or blank is ever swallowed by the byte before it.
+// is, and the system's lead bytes begin pairs. An ASCII byte never leads, whatever the system
+// reports, so a quote, backslash or blank never swallows the byte after it.
 static void mark_lead_bytes(const uint8_t* lead_ranges)
 {
-    for (int i = 0; lead_ranges && i + 1 < SYS_LEAD_RANGES_SIZE && lead_ranges[i]; i += 2)
-        for (int byte = lead_ranges[i] < 0x80 ? 0x80 : lead_ranges[i]; byte <= lead_ranges[i + 1];
-             ++byte)
+    for (int i = 0; lead_ranges && i + 1 < SYS_LEAD_RANGES_SIZE && lead_ranges[i]; i += 2) {
+        int first = lead_ranges[i] < 0x80 ? 0x80 : lead_ranges[i];
+        for (int byte = first; byte <= lead_ranges[i + 1]; ++byte)
             char_class[byte] |= CC_LEAD;
+    }
 }
 
 void set_code_page(uint32_t number, const uint8_t* lead_ranges)
