@@ -6,27 +6,47 @@
 #include <windows.h>
 
 constexpr size_t ENV_CHARACTERS_MAX = 32767;
+// A value holds at most 32767 UTF-16 units, and a name that long has no value.
+constexpr int ENV_UNITS = 32768;
 
+static wchar_t wide_name[ENV_UNITS];
+static wchar_t wide_value[ENV_UNITS];
+
+// The value of name in UTF-16 units in wide_value, 0 when unset or unreadable.
+static int read_wide_value(const char* name)
+{
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide_name, ENV_UNITS) == 0)
+        return 0;
+    DWORD units = GetEnvironmentVariableW(wide_name, wide_value, ENV_UNITS);
+    return units >= ENV_UNITS ? 0 : static_cast<int>(units);
+}
+
+// The value is read in UTF-16 and converted here: Wine's GetEnvironmentVariableA counts a
+// value of multi-byte characters in UTF-16 units and cuts its bytes there.
 size_t sys_get_env(const char* name, char* buffer, size_t size)
 {
     if (size == 0)
         return 0;
-    DWORD limit = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
-    DWORD length = GetEnvironmentVariableA(name, buffer, limit);
-    // A value that does not fit gives the size it would need, which is never below `limit`.
-    if (length == 0 || length >= limit) {
-        buffer[0] = 0;
+    buffer[0] = 0; // one byte holds no value, and converting into none would ask the length
+    int units = size < 2 ? 0 : read_wide_value(name);
+    if (units == 0)
         return 0;
-    }
-    return length;
+    int limit = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
+    // Too small a buffer makes the conversion fail: the value does not fit.
+    int length =
+        WideCharToMultiByte(CP_ACP, 0, wide_value, units, buffer, limit - 1, nullptr, nullptr);
+    buffer[length > 0 ? length : 0] = 0;
+    return length > 0 ? static_cast<size_t>(length) : 0;
 }
 
 size_t sys_env_length(const char* name)
 {
-    // Without a buffer the answer is the size the value needs with its terminator.
-    char none[1];
-    DWORD size = GetEnvironmentVariableA(name, none, 0);
-    return size > 1 ? size - 1 : 0;
+    // Bytes of the value in the code page, counted from the UTF-16 form that sys_get_env reads.
+    int units = read_wide_value(name);
+    int length = units == 0 ? 0
+                            : WideCharToMultiByte(CP_ACP, 0, wide_value, units, nullptr, 0, nullptr,
+                                                  nullptr);
+    return length > 0 ? static_cast<size_t>(length) : 0;
 }
 
 static bool valid_name(const char* name)
