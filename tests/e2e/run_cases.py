@@ -303,6 +303,10 @@ def main():
     options.wrapper = []
     logs = None
     if options.valgrind:
+        with open(options.shell, "rb") as f:
+            # A program without a dynamic loader keeps its allocations from memcheck.
+            if b"/ld-linux" not in f.read(4096):
+                parser.error("--valgrind needs a dynamically linked shell (the preset valgrind)")
         logs = tempfile.mkdtemp(prefix="vrel-valgrind-")
         options.wrapper = ["valgrind", "-q", "--leak-check=full", "--errors-for-leak-kinds=all",
                            "--show-leak-kinds=definite,indirect,possible",
