@@ -7,7 +7,10 @@ drift of the machine hits all alike; the report gives the median of all runs, th
 the ratio vrel/peer of the medians for every peer. Peak memory (max RSS, from GNU time) is the
 median of several alternating runs.
 
-    bench/run_benchmarks.py [--rounds N] [--runs N] [--quick] [--json FILE]
+The report ends with the ratios the shell is held to (start-up time, and peak memory at
+start-up and in the loop of 100,000, each at most 0.8 of dash's); --check makes a miss fail.
+
+    bench/run_benchmarks.py [--rounds N] [--runs N] [--quick] [--check] [--json FILE]
 """
 import argparse
 import json
@@ -33,6 +36,9 @@ lwhile step
 SH_LOOP = "i=0; while [ $i -lt %d ]; do i=$((i+1)); done"
 SH_STARTS = "i=0; while [ $i -lt 1000 ]; do /bin/true; i=$((i+1)); done"
 SHELLS = ("dash", "bash")
+# vrel/dash ratios of medians the shell is held to: (table, benchmark name, at most).
+TARGETS = (("timings", "start-up", 0.8), ("max_rss", "start-up", 0.8),
+           ("max_rss", "loop of 100000", 0.8))
 
 
 def build():
@@ -142,6 +148,8 @@ def main():
     parser.add_argument("--memory-runs", type=int, default=7)
     parser.add_argument("--quick", action="store_true", help="smaller data, for a smoke run")
     parser.add_argument("--json", help="write the results here")
+    parser.add_argument("--check", action="store_true",
+                        help="exit non-zero when a held-to ratio is missed")
     options = parser.parse_args()
     for tool, package in (("hyperfine", "hyperfine"), ("dash", "dash"), ("bash", "bash"),
                           ("/usr/bin/time", "time")):
@@ -182,12 +190,29 @@ def main():
             memory.append(compare_memory(
                 "loop of %d" % n, [vrel, "-f", "-c", ". loop%d.vrel" % n],
                 {shell: [shell, "-c", SH_LOOP % n] for shell in SHELLS}, memory_options, work))
+        results = {"timings": timings, "max_rss": memory}
         if options.json:
             with open(options.json, "w") as f:
-                json.dump({"timings": timings, "max_rss": memory}, f, indent=2)
+                json.dump(results, f, indent=2)
     finally:
         shutil.rmtree(work, ignore_errors=True)
+    missed = report_targets(results)
+    return 1 if missed and options.check else 0
+
+
+def report_targets(results):
+    """Prints each held-to ratio against its bound; returns how many were missed."""
+    print("targets (vrel/dash, medians of alternating runs):")
+    missed = 0
+    for table, name, bound in TARGETS:
+        row = next(r for r in results[table] if r["name"] == name)
+        ratio = row["dash"]["ratio"]
+        ok = ratio <= bound
+        missed += not ok
+        label = ("time, " if table == "timings" else "max RSS, ") + name
+        print("  %-28s %4.2f (at most %.2f) %s" % (label, ratio, bound, "ok" if ok else "MISSED"))
+    return missed
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -4,10 +4,11 @@
 #include "console/line_input.h"
 #include "console/line_text.h"
 #include "console/output.h"
+#include "console/screen_cells.h"
 
 #include <cstring>
 
-constexpr int SCREEN_COLUMNS = 80;
+constexpr int SCREEN_COLUMNS = 80; // the width of a console that does not tell its own
 constexpr size_t EDIT_PATTERN_SIZE = 1024;
 
 // The editor's completion search outlives the line, until the next new completion.
@@ -17,6 +18,7 @@ struct EditState {
     ShellContext* ctx;
     char* line;
     size_t cursor; // byte index, on a character boundary
+    int columns;   // the console's width
     int room;      // columns left on the row where the line text starts
     HistoryBrowse browse;
     CompletionStep completion;
@@ -26,39 +28,51 @@ struct EditState {
 
 static size_t line_length(const EditState* s) { return std::strlen(s->line); }
 
-static int columns_to(const char* line, size_t end) { return text_columns(line, 0, end); }
+// The column where the line text starts.
+static int start_column(const EditState* s) { return s->columns - s->room; }
+
+// Screen cells from the start of the line text to the byte index end.
+static int cells_to(const EditState* s, size_t end)
+{
+    return text_cells(s->line, end, start_column(s), s->columns);
+}
+
+// The cell of the character at the byte index: the console cursor stands there.
+static int cell_of(const EditState* s, size_t at)
+{
+    return char_cell(s->line, at, start_column(s), s->columns);
+}
 
 // Rubs the whole line out; the console cursor ends where the line text begins.
-static void erase_shown(const char* line, size_t cursor)
+static void erase_shown(const EditState* s)
 {
-    int total = columns_to(line, std::strlen(line));
-    for (int i = columns_to(line, cursor); i < total; ++i)
+    int total = cells_to(s, line_length(s));
+    for (int i = cell_of(s, s->cursor); i < total; ++i)
         out_char(' ');
     out_erase(total);
 }
 
 // Writes the line and puts the console cursor back at the cursor. A line longer than the room
-// behind the prompt moves to a row of its own rather than wrap. Returns the room.
-static int show_line(const char* line, size_t cursor, int room)
+// behind the prompt moves to a row of its own rather than wrap.
+static void redraw(EditState* s)
 {
-    int total = columns_to(line, std::strlen(line));
-    if (total > room && total < SCREEN_COLUMNS) {
+    int total = cells_to(s, line_length(s));
+    if (total > s->room && total < s->columns) {
         out_char('\n');
-        room = SCREEN_COLUMNS;
+        s->room = s->columns;
+        total = cells_to(s, line_length(s));
     }
-    out_str(line);
-    for (int i = columns_to(line, cursor); i < total; ++i)
+    check_interrupt();
+    out_text_cells(s->line, 0, line_length(s), start_column(s), s->columns);
+    for (int i = cell_of(s, s->cursor); i < total; ++i)
         out_char('\b');
-    return room;
 }
-
-static void redraw(EditState* s) { s->room = show_line(s->line, s->cursor, s->room); }
 
 static void move_home(EditState* s)
 {
     if (s->cursor == 0)
         return;
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     s->cursor = 0;
     redraw(s);
 }
@@ -67,7 +81,7 @@ static void move_end(EditState* s)
 {
     if (s->cursor == line_length(s))
         return;
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     s->cursor = line_length(s);
     redraw(s);
 }
@@ -77,7 +91,7 @@ static void move_left(EditState* s)
     if (s->cursor == 0)
         return;
     size_t start = char_start_before(s->line, s->cursor);
-    for (int i = text_columns(s->line, start, s->cursor); i > 0; --i)
+    for (int i = cell_of(s, s->cursor) - cell_of(s, start); i > 0; --i)
         out_char('\b');
     s->cursor = start;
 }
@@ -89,6 +103,8 @@ static void move_right(EditState* s)
     size_t length = char_length_at(s->line, s->cursor);
     for (size_t i = 0; i < length; ++i)
         out_char(s->line[s->cursor++]);
+    // Onto the next character, past a blank that a margin leaves before it.
+    out_text_cells(s->line, s->cursor, s->cursor, start_column(s), s->columns);
 }
 
 static void delete_at(char* line, size_t at, size_t count)
@@ -98,7 +114,7 @@ static void delete_at(char* line, size_t at, size_t count)
 
 static void delete_here(EditState* s)
 {
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     if (s->line[s->cursor])
         delete_at(s->line, s->cursor, char_length_at(s->line, s->cursor));
     redraw(s);
@@ -108,7 +124,7 @@ static void rub_out(EditState* s)
 {
     if (s->cursor == 0)
         return;
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     size_t start = char_start_before(s->line, s->cursor);
     delete_at(s->line, start, s->cursor - start);
     s->cursor = start;
@@ -120,7 +136,7 @@ static void insert_text(EditState* s, const char* text, size_t count)
     size_t length = line_length(s);
     if (count == 0 || length + count > EDIT_LINE_MAX)
         return; // the key would overflow the line: it is ignored
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     std::memmove(s->line + s->cursor + count, s->line + s->cursor, length - s->cursor + 1);
     std::memcpy(s->line + s->cursor, text, count);
     s->cursor += count;
@@ -134,7 +150,7 @@ static void complete(EditState* s)
     const char* name = completion_next(&s->completion, s->line);
     if (!name || s->completion.insert_at + std::strlen(name) > EDIT_LINE_MAX)
         return;
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     std::strcpy(s->line + s->completion.insert_at, name);
     s->cursor = line_length(s);
     redraw(s);
@@ -142,7 +158,7 @@ static void complete(EditState* s)
 
 static void browse_history(EditState* s, int step)
 {
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     history_step(s->ctx, &s->browse, step, s->line);
     s->cursor = line_length(s);
     redraw(s);
@@ -150,7 +166,7 @@ static void browse_history(EditState* s, int step)
 
 static void erase_line(EditState* s)
 {
-    erase_shown(s->line, s->cursor);
+    erase_shown(s);
     s->line[0] = 0;
     s->cursor = 0;
 }
@@ -227,7 +243,9 @@ static void start_edit(EditState* s, char* line, ShellContext* ctx, int prompt_w
 {
     s->ctx = ctx;
     s->line = line;
-    s->room = SCREEN_COLUMNS - prompt_columns(line, prompt_width);
+    int columns = sys_terminal_columns();
+    s->columns = columns > 0 ? columns : SCREEN_COLUMNS;
+    s->room = s->columns - prompt_columns(line, prompt_width);
     line[0] = 0;
     s->cursor = 0;
     history_reset(&s->browse);

@@ -37,9 +37,8 @@ else()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # vrel_<version>_<arch>.deb
     set(CPACK_DEBIAN_PACKAGE_SECTION shells)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-    # The C++ runtime is linked in; only the C library is needed, and dpkg-shlibdeps finds
-    # the version of it that the build used.
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # The program is linked fully static: it needs no other package.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
     # The summary above is the first line; this is the text below it.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
         "vrel reads command lines at a prompt with its own line editor (history with \

@@ -100,6 +100,9 @@ void sys_write_out(const char* data, size_t size);
 void sys_flush_out();
 // Writes straight to standard error, unbuffered.
 void sys_write_error(const char* text);
+// Width in columns of the terminal (console) that standard output writes to, 0 when it is
+// none or does not say.
+int sys_terminal_columns();
 
 // ---------------------------------------------------------------------------------------------
 // Keyboard and standard input

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <pwd.h>
+#include <fcntl.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -37,13 +37,63 @@ size_t sys_host_name(char* buffer, size_t size)
     return copy_fact(name, buffer, size);
 }
 
+// "name:password:uid:..." names uid: the line's first field is copied into name.
+static bool passwd_entry_names(const char* line, unsigned long uid, char* name, size_t size)
+{
+    const char* colon = strchr(line, ':');
+    const char* uid_field = colon ? strchr(colon + 1, ':') : nullptr;
+    if (!uid_field || colon == line || static_cast<size_t>(colon - line) >= size)
+        return false;
+    char* end = nullptr;
+    if (strtoul(uid_field + 1, &end, 10) != uid || end == uid_field + 1 || *end != ':')
+        return false;
+    memcpy(name, line, colon - line);
+    name[colon - line] = 0;
+    return true;
+}
+
+// The user database file is read directly: a name-service lookup would need dynamic loading,
+// which the static program cannot do. Lines too long for the buffer name nobody.
+static bool passwd_name(unsigned long uid, char* name, size_t size)
+{
+    int fd = open("/etc/passwd", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char chunk[4096];
+    char line[1024];
+    size_t used = 0;
+    bool found = false;
+    ssize_t got;
+    while (!found && (got = read(fd, chunk, sizeof chunk)) > 0) {
+        for (ssize_t i = 0; i < got && !found; ++i) {
+            if (chunk[i] != '\n') {
+                if (used < sizeof line) // a full buffer marks the line as too long
+                    line[used++] = chunk[i];
+                continue;
+            }
+            if (used < sizeof line) {
+                line[used] = 0;
+                found = passwd_entry_names(line, uid, name, size);
+            }
+            used = 0;
+        }
+    }
+    if (!found && used > 0 && used < sizeof line) { // a last line without its line feed
+        line[used] = 0;
+        found = passwd_entry_names(line, uid, name, size);
+    }
+    close(fd);
+    return found;
+}
+
 size_t sys_user_name(char* buffer, size_t size)
 {
-    struct passwd entry;
-    struct passwd* found = nullptr;
-    char strings[4096];
-    getpwuid_r(geteuid(), &entry, strings, sizeof strings, &found);
-    return copy_fact(found ? found->pw_name : nullptr, buffer, size);
+    char name[256];
+    if (passwd_name(geteuid(), name, sizeof name))
+        return copy_fact(name, buffer, size);
+    // No entry for this user (a container's made-up id, say): the login's own word for it.
+    const char* login = getenv("LOGNAME");
+    return copy_fact(login && *login ? login : getenv("USER"), buffer, size);
 }
 
 size_t sys_system_directory(char* buffer, size_t size)

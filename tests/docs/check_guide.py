@@ -55,9 +55,10 @@ import termios
 import time
 
 SHOWN_HOME = "/home/ada"
-TIMEOUT = 10
+TIMEOUT = 60  # only a hang is a fault: a loaded machine may take seconds to answer
 QUIET = 0.3  # seconds without output after which the shell is taken to wait for a key
-FIRST_OUTPUT = 2.0  # every key of the examples makes the shell write something
+LAST_QUIET = 2.0  # after the last key nothing later can pick up a late rest of the output
+FIRST_OUTPUT = 30.0  # every key of the examples makes the shell write something
 NAMED_KEYS = {"Enter": b"\r", "Tab": b"\t", "Up": b"\x1b[A", "Down": b"\x1b[B",
               "Right": b"\x1b[C", "Left": b"\x1b[D", "Home": b"\x1b[H", "End": b"\x1b[F",
               "Backspace": b"\x7f"}
@@ -217,13 +218,21 @@ def render_screen(data):
     return [bytes(r).decode("utf-8", "replace").rstrip(" ") for r in rows]
 
 
-def read_until_quiet(fd):
+def wait_for_keys(fd):
+    """Waits until the shell reads keys in raw mode: before, the line discipline would take
+    them (an erase key, say)."""
+    deadline = time.monotonic() + TIMEOUT
+    while termios.tcgetattr(fd)[3] & termios.ICANON and time.monotonic() < deadline:
+        time.sleep(0.01)
+
+
+def read_until_quiet(fd, quiet=QUIET):
     """What the shell writes after a key: waits up to FIRST_OUTPUT seconds for the first byte
     (a slow build may take a while to answer), then until the output stops for QUIET."""
     data = b""
     deadline = time.monotonic() + TIMEOUT
     while time.monotonic() < deadline:
-        ready, _, _ = select.select([fd], [], [], QUIET if data else FIRST_OUTPUT)
+        ready, _, _ = select.select([fd], [], [], quiet if data else FIRST_OUTPUT)
         if not ready:
             break
         try:
@@ -249,9 +258,11 @@ def run_screen(block, shell, scratch):
         os.execve(shell, [shell, "-f"], env)
     try:
         data = read_until_quiet(fd)
-        for key in parse_keys(block.keys):
+        keys = parse_keys(block.keys)
+        for number, key in enumerate(keys, 1):
+            wait_for_keys(fd)
             os.write(fd, key)
-            data += read_until_quiet(fd)
+            data += read_until_quiet(fd, LAST_QUIET if number == len(keys) else QUIET)
     finally:
         try:
             os.kill(pid, signal.SIGKILL)

@@ -20,7 +20,8 @@ A case file holds cases, each opened by a line "=== name". Directives, one per l
   exit: N                     expected exit code (default 0)
   after: SH-COMMAND           run after the shell; its standard output is compared with
   after-out: / after-raw:     this block
-  timeout: SECONDS            default 10 (60 under Wine)
+  timeout: SECONDS            default 60 (180 under Wine): only a hang is a fault, a loaded
+                              machine may take seconds
 
 Under Wine the shell is started through the launcher, which hands vrel.exe the exact command
 line, as a Windows console would; carriage returns before line feeds are removed from output.
@@ -234,7 +235,7 @@ def run_case(case, options):
                            env=dict(os.environ, CASEDIR=work, HOME=work,
                                     VREL=os.path.abspath(options.shell)))
         tail = (case.args if case.args is not None else "").replace("$CASEDIR", casedir)
-        timeout = case.timeout or (60 if options.platform == "windows" else 10)
+        timeout = case.timeout or (180 if options.platform == "windows" else 60)
         if options.platform == "windows":
             shell_env["VREL_LAUNCH_LINE"] = tail
             command = [options.wine, options.launcher, options.shell]
@@ -314,11 +315,12 @@ def prepare_wine(wine):
                        env=dict(env, WINEDLLOVERRIDES=wine_overrides(env, "mscoree,mshtml=")),
                        **quiet)
         subprocess.run([server, "-w"], env=env, **quiet)
-    # One server for all cases, kept a minute after its last program. Wine's own background
+    # One server for all cases, kept five minutes after its last program (a slow stretch of a
+    # loaded machine must not end it between two cases). Wine's own background
     # programs start with the first program of a session and keep its standard handles: they
     # are started here, so that they hold no pipe of a case (whose run would then wait for
     # them) and do not run in a case's directory.
-    subprocess.run([server, "-p60"], env=env, **quiet)
+    subprocess.run([server, "-p300"], env=env, **quiet)
     subprocess.run([wine, "wineboot"], env=env, **quiet)
 
 
@@ -351,6 +353,10 @@ def main():
     options.wrapper = []
     logs = None
     if options.valgrind:
+        with open(options.shell, "rb") as f:
+            # A program without a dynamic loader keeps its allocations from memcheck.
+            if b"/ld-linux" not in f.read(4096):
+                parser.error("--valgrind needs a dynamically linked shell (the preset valgrind)")
         logs = tempfile.mkdtemp(prefix="vrel-valgrind-")
         options.wrapper = ["valgrind", "-q", "--leak-check=full", "--errors-for-leak-kinds=all",
                            "--show-leak-kinds=definite,indirect,possible",

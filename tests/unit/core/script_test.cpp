@@ -12,9 +12,11 @@
 // nothing at the end of the file, "+" where it was cut.
 static std::vector<std::string> read_lines(const std::string& content, size_t max)
 {
-    write_file("reader.txt", content);
+    // In the test folder, never the working directory (which may be the source tree).
+    std::string path = ::testing::TempDir() + "vrel_reader.txt";
+    write_file(path, content);
     LineReader reader;
-    EXPECT_EQ(reader_open(&reader, "reader.txt"), 1);
+    EXPECT_EQ(reader_open(&reader, path.c_str()), 1);
     std::vector<std::string> lines;
     std::vector<char> out(max + 1);
     while (int n = reader_line(&reader, out.data(), max)) {

@@ -6,8 +6,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <pwd.h>
 #include <string>
 #include <sys/utsname.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 static std::vector<VolumeInfo> volumes(const char* select)
@@ -78,4 +81,27 @@ TEST(SystemFacts, FitOrGiveNothing)
     char small[2] = "x";
     EXPECT_EQ(sys_system_directory(small, sizeof small), 0u);
     EXPECT_STREQ(small, "");
+}
+
+// The name is read from /etc/passwd without the name service; a user it does not list is
+// named by the login's variables.
+TEST(SystemFacts, UserNameFromThePasswordFile)
+{
+    char buffer[256];
+    const passwd* entry = getpwuid(geteuid());
+    ASSERT_NE(entry, nullptr);
+    sys_user_name(buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, entry->pw_name);
+    if (geteuid() != 0)
+        GTEST_SKIP() << "an unlisted user needs root to become";
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("LOGNAME", "unlisted", 1);
+        bool named = setuid(54321) == 0 && getpwuid(54321) == nullptr &&
+                     sys_user_name(buffer, sizeof buffer) == 8 && std::string(buffer) == "unlisted";
+        _exit(named ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
 }

@@ -1,0 +1,50 @@
+// screen_cells.cpp: wide characters at the right margin of a wrapping console.
+#include "console/screen_cells.h"
+
+#include "console/line_text.h"
+#include "console/output.h"
+
+// One blank cell before a wide character that would start in the last column of a row.
+static int margin_cell(const char* text, size_t at, int column, int width)
+{
+    if (!text[at] || width < 2 || column % width != width - 1)
+        return 0;
+    return text_columns(text, at, at + char_length_at(text, at)) > 1 ? 1 : 0;
+}
+
+int text_cells(const char* text, size_t end, int start, int width)
+{
+    int column = start;
+    for (size_t at = 0; at < end;) {
+        size_t length = char_length_at(text, at);
+        column += margin_cell(text, at, column, width) + text_columns(text, at, at + length);
+        at += length;
+    }
+    return column - start;
+}
+
+int char_cell(const char* text, size_t at, int start, int width)
+{
+    int cells = text_cells(text, at, start, width);
+    return cells + margin_cell(text, at, start + cells, width);
+}
+
+void out_text_cells(const char* text, size_t from, size_t to, int start, int width)
+{
+    int column = start + text_cells(text, from, start, width);
+    size_t run = from;
+    for (size_t at = from;; at += char_length_at(text, at)) {
+        if (margin_cell(text, at, column, width)) {
+            if (at > run)
+                output_sink(text + run, at - run);
+            output_sink(" ", 1);
+            run = at;
+            ++column;
+        }
+        if (at >= to)
+            break;
+        column += text_columns(text, at, at + char_length_at(text, at));
+    }
+    if (to > run)
+        output_sink(text + run, to - run);
+}

@@ -1,0 +1,15 @@
+// screen_cells.h: where text lands on a console whose rows wrap at a given width.
+#pragma once
+
+#include <cstddef>
+
+// Screen cells taken by the bytes of text before `end` (a character boundary) when the text
+// starts at column `start` of rows `width` columns wide. A wide character that would straddle
+// the right margin goes to the next row, and the cell it leaves counts too.
+int text_cells(const char* text, size_t end, int start, int width);
+// The cells before the character at `at` shows: text_cells and the cell a margin leaves
+// before that character. The cursor stands there, on the character it is before.
+int char_cell(const char* text, size_t at, int start, int width);
+// Writes the characters from `from` to `to` laid out as text_cells counts them, with each
+// cell left at a margin written as a blank, up to char_cell(to): so every console wraps alike.
+void out_text_cells(const char* text, size_t from, size_t to, int start, int width);
