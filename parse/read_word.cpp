@@ -6,6 +6,8 @@
 #include "parse/expand.h"
 #include "parse/strings.h"
 
+#include <cstring>
+
 // Quote state of one word. A backquoted command is consumed whole the moment it opens, so
 // QUOTE_BACK never stands while the word is scanned; it keeps its place in the checks.
 constexpr unsigned QUOTE_DOUBLE = 1;
@@ -240,7 +242,7 @@ char* quote_word(char* out, char* end, const char* word)
 {
     WordOut line = {out, end, false};
     if (reads_back_plain(word))
-        put_text(&line, word);
+        put_bytes(&line, word, static_cast<int>(std::strlen(word)));
     else
         put_quoted(&line, word);
     return line.full ? nullptr : line.pos;
