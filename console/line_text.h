@@ -28,5 +28,6 @@ struct KeyPress {
     char text[4];
 };
 // Reads one key press; on POSIX the bytes of a UTF-8 character come as one press (also one
-// that begins with the byte 224, whose next byte can never be a scan code).
+// that begins with the byte 224, whose next byte can never be a scan code). A text byte 224
+// that a code page other than UTF-8 gives comes doubled: 224 then 224.
 void read_key_press(KeyInput* input, KeyPress* press);
