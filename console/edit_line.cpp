@@ -213,7 +213,7 @@ static int map_scan_code(int scan)
     }
 }
 
-// Columns of the prompt: the caller leaves its text in the buffer; on POSIX a UTF-8 prompt
+// Columns of the prompt: the caller leaves its text in the buffer; a UTF-8 prompt
 // takes fewer columns than bytes.
 static int prompt_columns(const char* line, int prompt_width)
 {

@@ -1,22 +1,35 @@
-// line_text.cpp: UTF-8 characters and their screen columns for the line inputs.
+// line_text.cpp: characters and their screen columns for the line inputs, by the rules of the
+// code page: whole UTF-8 sequences, double-byte pairs, or single bytes.
 #include "console/line_text.h"
 
 #include "console/output.h"
+#include "parse/char_class.h"
 
 #include <cstdint>
 
 static bool is_continuation(int c) { return c >= 0x80 && c <= 0xBF; }
 
-// Length of the sequence that a first byte announces (1 for an ASCII or stray byte).
+// Whether a key can be the byte after the first of a character: a UTF-8 continuation byte, or
+// the second half of a double-byte pair (0x40 and up in every double-byte code page).
+static bool continues_character(int c)
+{
+    return text_is_utf8() ? is_continuation(c) : c >= 0x40 && c <= 0xFE;
+}
+
+// Length of the character that a first byte announces (1 for an ASCII or stray byte).
 static size_t sequence_length(unsigned char lead)
 {
-    if (!PLATFORM_UTF8 || lead < 0xC2 || lead > 0xF4)
+    if (!text_is_utf8())
+        return is_lead(static_cast<char>(lead)) ? 2 : 1;
+    if (lead < 0xC2 || lead > 0xF4)
         return 1;
     return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 size_t char_length_at(const char* text, size_t at)
 {
+    if (!text_is_utf8())
+        return static_cast<size_t>(char_width(text + at));
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text) + at;
     size_t length = sequence_length(p[0]);
     for (size_t i = 1; i < length; ++i)
@@ -25,8 +38,19 @@ size_t char_length_at(const char* text, size_t at)
     return length;
 }
 
+// A second half may look like a lead byte: only a walk from the start tells the pairs apart.
+static size_t pair_start_before(const char* text, size_t end)
+{
+    size_t start = 0;
+    for (size_t at = 0; at < end; at += static_cast<size_t>(char_width(text + at)))
+        start = at;
+    return start;
+}
+
 size_t char_start_before(const char* text, size_t end)
 {
+    if (!text_is_utf8())
+        return pair_start_before(text, end);
     for (size_t back = 1; back <= 4 && back <= end; ++back) {
         size_t start = end - back;
         if (!is_continuation(static_cast<unsigned char>(text[start])))
@@ -62,8 +86,8 @@ static bool is_wide(uint32_t c)
 
 int text_columns(const char* text, size_t from, size_t to)
 {
-    if (!PLATFORM_UTF8)
-        return static_cast<int>(to - from);
+    if (!text_is_utf8())
+        return static_cast<int>(to - from); // a double-byte character takes two cells
     int columns = 0;
     while (from < to) {
         size_t length = char_length_at(text, from);
@@ -90,7 +114,7 @@ static void read_rest(KeyInput* input, KeyPress* press, int have)
     press->length = have;
     while (press->length < length) {
         int key = next_key(input);
-        if (!is_continuation(key)) {
+        if (!continues_character(key)) {
             input->kept = key; // the character is cut short; this key is a press of its own
             return;
         }
@@ -115,7 +139,7 @@ void read_key_press(KeyInput* input, KeyPress* press)
         read_rest(input, press, 1); // no scan code is 224: a doubled 224 is the text byte 224
         return;
     }
-    if (PLATFORM_UTF8 && is_continuation(next)) {
+    if (text_is_utf8() && is_continuation(next)) {
         press->text[1] = static_cast<char>(next); // scan codes are below 128: this is text
         read_rest(input, press, 2);
         return;

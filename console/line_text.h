@@ -3,13 +3,13 @@
 
 #include <cstddef>
 
-// Byte length of the character at text + at: a whole UTF-8 sequence on POSIX, one byte on
-// Windows (or for a byte that begins no valid sequence).
+// Byte length of the character at text + at: a whole UTF-8 sequence, a double-byte pair, or
+// one byte (also for a byte that begins no valid sequence).
 size_t char_length_at(const char* text, size_t at);
 // Start of the character that ends at `end` (end > 0).
 size_t char_start_before(const char* text, size_t end);
-// Screen columns of the bytes from `from` to `to` (character boundaries): one per character,
-// two for an East Asian wide character on POSIX; one per byte on Windows.
+// Screen columns of the bytes from `from` to `to` (character boundaries): in UTF-8 one per
+// character, two for an East Asian wide character; in other code pages one per byte.
 int text_columns(const char* text, size_t from, size_t to);
 
 constexpr int KEY_PREFIX = 224; // cursor keys arrive as this, then a scan code
@@ -27,7 +27,7 @@ struct KeyPress {
     int length; // bytes of the character in text, 0 when the press is a prefixed key
     char text[4];
 };
-// Reads one key press; on POSIX the bytes of a UTF-8 character come as one press (also one
-// that begins with the byte 224, whose next byte can never be a scan code). A text byte 224
-// that a code page other than UTF-8 gives comes doubled: 224 then 224.
+// Reads one key press; the bytes of a UTF-8 character or of a double-byte pair come as one
+// press (in UTF-8 also one that begins with the byte 224, whose next byte can never be a scan
+// code). Outside UTF-8 a character whose first byte is 224 comes with that byte doubled.
 void read_key_press(KeyInput* input, KeyPress* press);

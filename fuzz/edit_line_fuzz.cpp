@@ -1,11 +1,13 @@
 // edit_line_fuzz.cpp: the prompt's line editor and the $< line input on any keys.
 //
 // The first byte picks the input and the prompt width, the next two bind one control key to
-// any action byte; the rest are the keys, two-code extended keys included. Lines accepted by
+// any action byte (the top bit of the first of them picks the Shift_JIS rules instead of
+// UTF-8's); the rest are the keys, two-code extended keys included. Lines accepted by
 // the prompt's editor go into the history, so later lines can browse and search it.
 #include "console/line_input.h"
 #include "console/output.h"
 #include "fuzz_support.h"
+#include "parse/char_class.h"
 
 #include <array>
 #include <cstring>
@@ -30,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool prompt = (data[0] & 1) != 0;
     int prompt_width = data[0] >> 1;
     ctx->store->key_actions[data[1] % 32] = data[2];
+    set_code_page(data[1] & 0x80 ? CODE_PAGE_SHIFT_JIS : CODE_PAGE_UTF8, nullptr);
     keys = data + 3;
     keys_left = size - 3;
     key_source = next_key;

@@ -2,6 +2,7 @@
 #include "fuzz_support.h"
 
 #include "core/startup.h"
+#include "parse/char_class.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,7 @@ void fuzz_init()
     char name[] = "vrel";
     char* argv[] = {name, nullptr};
     sys_init(1, argv);
+    use_system_code_page();
     sys_disable_programs(true);
     sys_set_exit_hook(exit_hook);
 }

@@ -1,5 +1,6 @@
 // read_word_fuzz.cpp: the word reader on whole lines, word after word into a small area.
 #include "fuzz_support.h"
+#include "parse/char_class.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
@@ -11,8 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz_init();
     if (size < 1)
         return 0;
-    // The first byte picks the size of the output area, so that its end is often reached.
+    // The first byte picks the size of the output area, so that its end is often reached, and
+    // with its top bit the Shift_JIS rules instead of UTF-8's.
     size_t area_size = 1 + data[0] % 64;
+    set_code_page(data[0] & 0x80 ? CODE_PAGE_SHIFT_JIS : CODE_PAGE_UTF8, nullptr);
     std::string line = fuzz_text(data + 1, size - 1);
     if (line.find("lwhile") != std::string::npos || line.find("repeat") != std::string::npos)
         return 0;

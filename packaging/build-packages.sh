@@ -23,7 +23,8 @@ dpkg-deb -c "$deb" | awk '{print $6}' |
 python3 - "$zip" "vrel-${version}-win64" <<'CHECK'
 import sys, zipfile
 names = set(zipfile.ZipFile(sys.argv[1]).namelist())
-wanted = {sys.argv[2] + "/" + name for name in ("vrel.exe", "README.md", "LICENSE")}
+wanted = {sys.argv[2] + "/" + name
+          for name in ("vrel.exe", "vrel-legacy.exe", "README.md", "LICENSE")}
 sys.exit("build-packages: %s lacks %s" % (sys.argv[1], sorted(wanted - names)) if wanted - names else 0)
 CHECK
 ls -l "$deb" "$zip"

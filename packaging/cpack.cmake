@@ -3,7 +3,8 @@
 # POSIX: `cmake --install` puts bin/vrel, share/man/man1/vrel.1 and share/doc/vrel/ (the
 # guide and the licence) under the prefix, and `cpack` makes the Debian package
 # vrel_<version>_<arch>.deb (prefix /usr).
-# Windows: `cpack` makes vrel-<version>-win64.zip holding vrel.exe, README.md and LICENSE.
+# Windows: `cpack` makes vrel-<version>-win64.zip holding vrel.exe (UTF-8), vrel-legacy.exe
+# (the system's code page), README.md and LICENSE.
 # packaging/build-packages.sh builds both.
 
 if(WIN32)

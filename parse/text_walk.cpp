@@ -94,7 +94,7 @@ int last_char_width(const char* text)
         ++length;
     if (length == 0)
         return 0;
-    if (PLATFORM_UTF8)
+    if (text_is_utf8())
         return last_utf8_width(reinterpret_cast<const unsigned char*>(text), length);
     int width = 1;
     for (const char* p = text; *p != 0; p += width)

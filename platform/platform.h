@@ -8,7 +8,7 @@
 // Two folders implement all of it, `posix/` and `win32/`; the build picks one.
 #pragma once
 
-#include "platform_config.h" // per platform: PLATFORM_UTF8, PLATFORM_BACKSLASH_COMMANDS
+#include "platform_config.h" // per platform: PLATFORM_BACKSLASH_COMMANDS, PLATFORM_DOS_SEPARATORS
 
 #include <cstddef>
 #include <cstdint>
@@ -69,6 +69,21 @@ struct HandleOwner {
         return h;
     }
 };
+
+// ---------------------------------------------------------------------------------------------
+// Text. All text the shell handles (names, environment, command lines, program lines) is bytes
+// of one code page, the system's ANSI code page on Windows and UTF-8 on POSIX.
+
+constexpr int SYS_LEAD_RANGES_SIZE = 12;
+
+struct SysCodePage {
+    uint32_t number; // 65001 for UTF-8, 932 for Shift_JIS, 1252 for Western European...
+    // First and last byte of each run of double-byte lead bytes, ended by a zero: all zero in
+    // UTF-8 and in a single-byte code page.
+    uint8_t lead_ranges[SYS_LEAD_RANGES_SIZE];
+};
+// The code page of the shell's text, as the system reports it.
+void sys_code_page(SysCodePage* out);
 
 // ---------------------------------------------------------------------------------------------
 // Console output. Standard output is a text stream: on Windows a line feed reaches the console

@@ -80,3 +80,10 @@ bool sys_version(SysVersion* out)
     snprintf(out->service_pack, sizeof out->service_pack, "%s", names.sysname);
     return true;
 }
+
+void sys_code_page(SysCodePage* out)
+{
+    // File names, the environment and terminals speak UTF-8 here, whatever the locale says.
+    *out = SysCodePage{};
+    out->number = 65001;
+}

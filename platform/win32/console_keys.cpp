@@ -81,7 +81,8 @@ static int character_codes(UINT code_page, const wchar_t* units, int count,
     for (int i = 0; i < size; ++i) {
         int code = static_cast<unsigned char>(bytes[i]);
         // In UTF-8 a continuation byte follows 224; elsewhere the doubling tells them apart.
-        if (code == KEY_PREFIX_CURSOR && code_page != CP_UTF8)
+        // A second byte is taken whole by the line editor, whatever its value.
+        if (i == 0 && code == KEY_PREFIX_CURSOR && code_page != CP_UTF8)
             codes[used++] = code;
         codes[used++] = code;
     }

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <windows.h>
 
-// One key event gives at most this many codes: a four-byte character, each byte doubled.
+// One key event gives at most this many codes (a character of four bytes at most).
 constexpr int KEY_CODES_MAX = 8;
 
 // Keeps the first half of a surrogate pair until its second half arrives.
@@ -13,8 +13,8 @@ struct KeyDecoder {
 };
 
 // The codes that one key event hands on, in code page `code_page`: cursor and function keys
-// in the two-code form, a character as its bytes (a text byte 224 doubled outside UTF-8, so it
-// is never taken for the prefix). A character the code page cannot hold gives none.
+// in the two-code form, a character as its bytes (outside UTF-8 a first byte 224 doubled, so
+// it is never taken for the prefix). A character the code page cannot hold gives none.
 int key_event_codes(KeyDecoder* decoder, const KEY_EVENT_RECORD* key, UINT code_page,
                     int codes[KEY_CODES_MAX]);
 

@@ -4,18 +4,30 @@
 
 #include <windows.h>
 
+// A value holds at most 32767 UTF-16 units, and a name that long has no value.
+constexpr int ENV_UNITS = 32768;
+
+static wchar_t wide_name[ENV_UNITS];
+static wchar_t wide_value[ENV_UNITS];
+
+// The value is read in UTF-16 and converted here: Wine's GetEnvironmentVariableA counts a
+// value of multi-byte characters in UTF-16 units and cuts its bytes there.
 size_t sys_get_env(const char* name, char* buffer, size_t size)
 {
     if (size == 0)
         return 0;
-    DWORD limit = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
-    DWORD length = GetEnvironmentVariableA(name, buffer, limit);
-    // A value that does not fit gives the size it would need, which is never below `limit`.
-    if (length == 0 || length >= limit) {
-        buffer[0] = 0;
+    buffer[0] = 0; // one byte holds no value, and converting into none would ask the length
+    if (size < 2 || MultiByteToWideChar(CP_ACP, 0, name, -1, wide_name, ENV_UNITS) == 0)
         return 0;
-    }
-    return length;
+    DWORD units = GetEnvironmentVariableW(wide_name, wide_value, ENV_UNITS);
+    if (units == 0 || units >= ENV_UNITS)
+        return 0;
+    int limit = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
+    // Too small a buffer makes the conversion fail: the value does not fit.
+    int length = WideCharToMultiByte(CP_ACP, 0, wide_value, static_cast<int>(units), buffer,
+                                     limit - 1, nullptr, nullptr);
+    buffer[length > 0 ? length : 0] = 0;
+    return length > 0 ? static_cast<size_t>(length) : 0;
 }
 
 static bool valid_name(const char* name)

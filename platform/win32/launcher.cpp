@@ -4,13 +4,14 @@
 // the command line tail. The shell is started as "vrel TAIL" with the launcher's standard
 // handles, the variable is removed first so the shell never sees it, and the launcher ends
 // with the shell's exit code. A Windows console hands a program its command line as typed;
-// the launcher does the same where the test driver cannot.
+// the launcher does the same where the test driver cannot. The line goes over in Unicode, as
+// from a console, so the shell reads it in its own ANSI code page whatever the launcher's is.
 #include <windows.h>
 
 constexpr DWORD LINE_SIZE = 32768;
 
-static char tail[LINE_SIZE];
-static char command_line[LINE_SIZE + 8];
+static wchar_t tail[LINE_SIZE];
+static wchar_t command_line[LINE_SIZE + 8];
 
 static void fail(const char* text)
 {
@@ -21,32 +22,32 @@ static void fail(const char* text)
 
 static void build_command_line()
 {
-    DWORD length = GetEnvironmentVariableA("VREL_LAUNCH_LINE", tail, LINE_SIZE);
+    DWORD length = GetEnvironmentVariableW(L"VREL_LAUNCH_LINE", tail, LINE_SIZE);
     if (length >= LINE_SIZE)
         fail("vrel_launch: VREL_LAUNCH_LINE is too long\r\n");
     if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
         fail("vrel_launch: VREL_LAUNCH_LINE is not set\r\n");
-    SetEnvironmentVariableA("VREL_LAUNCH_LINE", nullptr);
-    lstrcpyA(command_line, "vrel");
+    SetEnvironmentVariableW(L"VREL_LAUNCH_LINE", nullptr);
+    lstrcpyW(command_line, L"vrel");
     if (length > 0) {
-        lstrcatA(command_line, " ");
-        lstrcatA(command_line, tail);
+        lstrcatW(command_line, L" ");
+        lstrcatW(command_line, tail);
     }
 }
 
-int main(int argc, char** argv)
+int wmain(int argc, wchar_t** argv)
 {
     if (argc != 2)
         fail("usage: vrel_launch PATH-OF-VREL.EXE (command line tail in VREL_LAUNCH_LINE)\r\n");
     build_command_line();
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(argv[1], command_line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    if (!CreateProcessW(argv[1], command_line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
         fail("vrel_launch: the shell could not be started\r\n");
     DWORD code = 0;

@@ -1,8 +1,6 @@
 // platform_config.h: facts about text and commands on Windows.
 #pragma once
 
-// Text is in the ANSI code page with Shift_JIS-style double-byte characters.
-constexpr bool PLATFORM_UTF8 = false;
 // Every '/' of a command name becomes '\' before the program is started.
 constexpr bool PLATFORM_BACKSLASH_COMMANDS = true;
 // '\' and the ':' of a drive separate the directories of a path as '/' does.

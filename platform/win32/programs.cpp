@@ -53,12 +53,35 @@ static bool limit_inheritance(STARTUPINFOEXA* info, ChildHandles* child, void* s
     return true;
 }
 
+static bool is_word_end(char c) { return c == 0 || c == ' ' || c == '\t'; }
+
+// Whether the line starts the shell itself: its first word is "vrel" or "vrel.exe", in any case.
+static bool names_this_shell(const char* line)
+{
+    const char name[] = "vrel.exe";
+    size_t i = 0;
+    for (; name[i] && (line[i] | 0x20) == name[i]; ++i) {
+    }
+    return (i == 4 || i == 8) && is_word_end(line[i]);
+}
+
+// The program to start for a line: this very executable for "vrel", so that a child shell is
+// always the build that runs (vrel.exe or vrel-legacy.exe, never the other one beside it nor
+// one found first on the search path); otherwise none, and the system finds the first word.
+static const char* program_of(const char* line, char* path, DWORD size)
+{
+    if (!names_this_shell(line))
+        return nullptr;
+    DWORD length = GetModuleFileNameA(nullptr, path, size);
+    return length > 0 && length < size ? path : nullptr;
+}
+
 static bool create_process(STARTUPINFOEXA* info, PROCESS_INFORMATION* process)
 {
     DWORD flags = info->lpAttributeList ? EXTENDED_STARTUPINFO_PRESENT : 0;
-    // No program name: the system finds the first word of the line itself, looking first in
-    // the directory of vrel.exe, so a child shell started as "vrel" is this same shell.
-    BOOL created = CreateProcessA(nullptr, command_line, nullptr, nullptr, TRUE, flags, nullptr,
+    char own_path[MAX_PATH];
+    const char* program = program_of(command_line, own_path, MAX_PATH);
+    BOOL created = CreateProcessA(program, command_line, nullptr, nullptr, TRUE, flags, nullptr,
                                   nullptr, &info->StartupInfo, process);
     if (!created)
         keep_last_error();

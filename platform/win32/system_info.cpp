@@ -82,3 +82,17 @@ bool sys_version(SysVersion* out)
     out->service_pack[sizeof(out->service_pack) - 1] = 0;
     return true;
 }
+
+void sys_code_page(SysCodePage* out)
+{
+    // The ANSI code page is the one every "A" function speaks: UTF-8 when the manifest of
+    // vrel.exe asks for it, the system's own otherwise.
+    *out = SysCodePage{};
+    out->number = GetACP();
+    CPINFO info;
+    if (!GetCPInfo(CP_ACP, &info))
+        return;
+    static_assert(MAX_LEADBYTES == SYS_LEAD_RANGES_SIZE);
+    for (int i = 0; i < SYS_LEAD_RANGES_SIZE; ++i)
+        out->lead_ranges[i] = info.LeadByte[i];
+}

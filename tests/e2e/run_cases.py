@@ -4,6 +4,8 @@
 A case file holds cases, each opened by a line "=== name". Directives, one per line:
 
   platform: posix | windows   run the case only there
+  encoding: NAME...           run the case only when the shell's text is in one of these
+                              encodings (Python codec names, see --encoding)
   setup: SH-COMMAND           run with /bin/sh in the case's own scratch directory first
   env: NAME=VALUE             add to the case's environment (PATH, HOME and LANG are preset:
                               HOME is the scratch directory)
@@ -24,6 +26,12 @@ Under Wine the shell is started through the launcher, which hands vrel.exe the e
 line, as a Windows console would; carriage returns before line feeds are removed from output.
 The Wine prefix is made quietly on first use (also alone, with --prepare-wine) and one Wine
 session serves all cases.
+With --encoding (the shell's code page, a Python codec: utf-8, cp1252, cp932) the expected
+texts (out, err, after-out) and stdin, written in UTF-8 in the case file, are compared and
+fed in that encoding; the command line and environment reach the shell in Unicode through
+the launcher, as from a console, and file names on the POSIX side stay UTF-8 (setup, after).
+--locale sets LC_ALL for Wine, which takes its code page from it (ja_JP.UTF-8 gives 932); a
+locale the system lacks is made with localedef into a scratch folder first.
 Text "$CASEDIR" in any directive value is replaced by the scratch directory's path (on Windows
 as the Z: path with backslashes, in `run`/`args`/`env` only).
 """
@@ -35,7 +43,7 @@ import subprocess
 import sys
 import tempfile
 
-DIRECTIVES = ("platform", "setup", "env", "unset", "stdin", "run", "args", "out", "out-raw",
+DIRECTIVES = ("platform", "encoding", "setup", "env", "unset", "stdin", "run", "args", "out", "out-raw",
               "err", "err-raw", "exit", "after", "after-out", "after-raw", "timeout")
 BLOCKS = ("out", "err", "after-out")
 DIRECTIVE_RE = re.compile(r"^(%s):(?: (.*))?$" % "|".join(re.escape(d) for d in DIRECTIVES))
@@ -76,6 +84,7 @@ class Case:
         self.name = name
         self.origin = origin
         self.platform = None
+        self.encodings = None
         self.setup = []
         self.env = {}
         self.unset = []
@@ -120,6 +129,8 @@ def parse_cases(path):
                     raise SystemExit("%s:%d: '%s:' takes the lines below it" % (path, number, key))
             elif key == "platform":
                 case.platform = value.strip()
+            elif key == "encoding":
+                case.encodings = value.split()
             elif key == "setup":
                 case.setup.append(value)
             elif key == "after":
@@ -171,10 +182,39 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+def recode(data, encoding):
+    """UTF-8 bytes of a case file in the shell's encoding; \\xNN bytes that are no UTF-8 stay."""
+    return data.decode("utf-8", "surrogateescape").encode(encoding, "surrogateescape")
+
+
+def locale_environment(name):
+    """LC_ALL for the locale, with LOCPATH pointing at a copy made here when the system lacks it."""
+    listed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+    normal = name.lower().replace("utf-8", "utf8")
+    if normal in (entry.lower() for entry in listed):
+        return {"LC_ALL": name}
+    folder = os.path.join(tempfile.gettempdir(), "vrel-e2e-locales")
+    target = os.path.join(folder, name)
+    if not os.path.isdir(target):
+        language, _, charset = name.partition(".")
+        os.makedirs(folder, exist_ok=True)
+        # Made aside and renamed, so that runs at the same time never see half a locale.
+        scratch = tempfile.mkdtemp(dir=folder)
+        subprocess.run(["localedef", "-i", language, "-f", charset or "UTF-8",
+                        os.path.join(scratch, name)], check=True, capture_output=True)
+        try:
+            os.rename(os.path.join(scratch, name), target)
+        except OSError:
+            pass  # another run made it first
+        shutil.rmtree(scratch, ignore_errors=True)
+    return {"LC_ALL": name, "LOCPATH": folder}
+
+
 def run_case(case, options):
     work = tempfile.mkdtemp(prefix="vrel-e2e-")
     try:
         env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": work, "LANG": "C.UTF-8"}
+        env.update(options.locale_env)
         if options.platform == "windows":
             for name, value in os.environ.items():
                 if name.startswith("WINE") or name in ("DISPLAY", "XDG_RUNTIME_DIR"):
@@ -201,7 +241,8 @@ def run_case(case, options):
             # one argument per blank-separated piece, so that the joined line is exact.
             command = options.wrapper + [options.shell] + (tail.split(" ") if tail else [])
         try:
-            result = subprocess.run(command, cwd=work, env=shell_env, input=case.stdin,
+            result = subprocess.run(command, cwd=work, env=shell_env,
+                                    input=recode(case.stdin, options.encoding),
                                     capture_output=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             return ["timed out after %s s" % timeout]
@@ -214,10 +255,12 @@ def run_case(case, options):
             if code < 0:
                 code = 128 - code
         problems = []
-        if out != case.out:
-            problems.append("stdout:\n  expected %r\n  actual   %r" % (case.out, out))
-        if err != case.err:
-            problems.append("stderr:\n  expected %r\n  actual   %r" % (case.err, err))
+        expected_out = recode(case.out, options.encoding)
+        expected_err = recode(case.err, options.encoding)
+        if out != expected_out:
+            problems.append("stdout:\n  expected %r\n  actual   %r" % (expected_out, out))
+        if err != expected_err:
+            problems.append("stderr:\n  expected %r\n  actual   %r" % (expected_err, err))
         if (code & 0xFFFFFFFF) != (case.exit & 0xFFFFFFFF) and (code & 0xFF) != (case.exit & 0xFF):
             problems.append("exit code: expected %d, actual %d" % (case.exit, code))
         if case.after:
@@ -226,8 +269,9 @@ def run_case(case, options):
                 after += subprocess.run(["/bin/sh", "-c", command], cwd=work,
                                         env=dict(os.environ, CASEDIR=work), capture_output=True,
                                         timeout=timeout).stdout
-            if after != case.after_out:
-                problems.append("after:\n  expected %r\n  actual   %r" % (case.after_out, after))
+            expected_after = recode(case.after_out, options.encoding)
+            if after != expected_after:
+                problems.append("after:\n  expected %r\n  actual   %r" % (expected_after, after))
         return problems
     finally:
         subprocess.run(["chmod", "-R", "u+rwX", work], capture_output=True)
@@ -284,6 +328,9 @@ def main():
     parser.add_argument("--wine", default=default_wine())
     parser.add_argument("--prepare-wine", action="store_true",
                         help="only make the Wine prefix and start the wineserver")
+    parser.add_argument("--encoding", default="utf-8",
+                        help="the code page of the shell's text, as a Python codec name")
+    parser.add_argument("--locale", help="the locale Wine runs the shell in (LC_ALL)")
     parser.add_argument("--only", help="run only cases whose name contains this text")
     parser.add_argument("--valgrind", action="store_true",
                         help="run the shell (and its child shells) under valgrind memcheck")
@@ -298,6 +345,7 @@ def main():
     if options.platform == "windows":
         options.shell = windows_path(os.path.abspath(options.shell))
         options.launcher = os.path.abspath(options.launcher)
+    options.locale_env = locale_environment(options.locale) if options.locale else {}
     options.wrapper = []
     logs = None
     if options.valgrind:
@@ -311,6 +359,8 @@ def main():
     for path in options.files:
         for case in parse_cases(path):
             if case.platform and case.platform != options.platform:
+                continue
+            if case.encodings and options.encoding not in case.encodings:
                 continue
             if options.only and options.only not in case.name:
                 continue

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/shell.h"
+#include "parse/char_class.h"
 
 #include <cstring>
 #include <functional>
@@ -30,3 +31,22 @@ ShellContext* fresh_context();
 std::string capture_output(const std::function<void()>& work);
 // Writes text to a new file of that name in the current directory.
 void write_file(const std::string& name, const std::string& text);
+
+// Puts the text rules of one code page in force for a test, and the previous ones back after.
+struct CodePageScope {
+    uint8_t saved_table[sizeof char_class];
+    uint32_t saved_number;
+    explicit CodePageScope(uint32_t number, const uint8_t* lead_ranges = nullptr)
+    {
+        std::memcpy(saved_table, char_class, sizeof char_class);
+        saved_number = text_code_page;
+        set_code_page(number, lead_ranges);
+    }
+    CodePageScope(const CodePageScope&) = delete;
+    CodePageScope& operator=(const CodePageScope&) = delete;
+    ~CodePageScope()
+    {
+        std::memcpy(char_class, saved_table, sizeof char_class);
+        text_code_page = saved_number;
+    }
+};

@@ -3,6 +3,8 @@
 #include "console/line_input.h"
 
 #include "console_fixture.h"
+#include "parse/char_class.h"
+#include "test_support.h"
 
 #include <cstring>
 #include <filesystem>
@@ -121,4 +123,27 @@ TEST_F(CompletionNextTest, LineCutBeforeTheInsertionPointStartsANewSearch)
     EXPECT_EQ(next(), "");
     EXPECT_STREQ(line, "/no_such_vrel_dir/q");
     EXPECT_TRUE(step.first);
+}
+
+TEST_F(CompletionNextTest, NamesBeyondAsciiAreCompletedWhole)
+{
+    SysCodePage system;
+    sys_code_page(&system);
+    if (system.number != CODE_PAGE_UTF8)
+        GTEST_SKIP() << "the names are written in UTF-8";
+    std::ofstream(dir / "caf\xC3\xA9.txt") << "c";
+    std::ofstream(dir / "\xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80.txt") << "j"; // two kanji, emoji
+    set_line("caf");
+    EXPECT_EQ(next(), "caf\xC3\xA9.txt");
+    set_line("\xE6\x97\xA5");
+    step.first = true;
+    EXPECT_EQ(next(), "\xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80.txt");
+}
+
+TEST(CompletionPattern, SecondHalfOfADoubleByteCharacterIsNoSeparator)
+{
+    CodePageScope code_page(CODE_PAGE_SHIFT_JIS);
+    // 0x95 0x5C is one character whose second byte is that of '\'.
+    EXPECT_EQ(pattern_of("dir d\\\x95\x5Cx").second,
+              std::string(PLATFORM_DOS_SEPARATORS ? "\x95\x5Cx" : "d\\\x95\x5Cx"));
 }

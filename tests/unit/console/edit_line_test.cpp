@@ -3,6 +3,7 @@
 #include "console/line_input.h"
 
 #include "console_fixture.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <cstring>
@@ -199,8 +200,7 @@ TEST_F(EditLineTest, TabCyclesThroughMatches)
 
 TEST_F(EditLineTest, Utf8CharactersMoveAndEraseWhole)
 {
-    if (!PLATFORM_UTF8)
-        GTEST_SKIP() << "bytes are characters here";
+    CodePageScope code_page(CODE_PAGE_UTF8);
     type("a\xc3\xa9"
          "b"); // a, e acute, b
     press({CLEAR_OUTPUT, 2, 2, 4, ENTER});
@@ -208,10 +208,32 @@ TEST_F(EditLineTest, Utf8CharactersMoveAndEraseWhole)
     EXPECT_EQ(take_output(), "\b\b" + std::string("  ") + erased(3) + "ab\b" + "\n");
 }
 
+TEST_F(EditLineTest, DoubleByteCharactersMoveAndEraseWhole)
+{
+    CodePageScope code_page(CODE_PAGE_SHIFT_JIS);
+    // a, a kanji whose second half is the byte of '\', a kanji whose second half is a lead byte
+    type("a\x95\x5C\x88\x9F");
+    press({CLEAR_OUTPUT, 2, 2, 4, 2, 6, 8, ENTER});
+    EXPECT_EQ(edit(), "\x88\x9F");
+    // Left over a pair backs up two cells; Ctrl-D and Backspace take both bytes.
+    EXPECT_EQ(take_output(), "\b\b\b\b" + std::string("    ") + erased(5) + "a\x88\x9F\b\b" + "\b" +
+                                 "a" + std::string("  ") + erased(3) + "\x88\x9F\b\b" + "\n");
+    type("\x82"); // a lead byte that Enter cuts short stays a byte of its own
+    press({ENTER});
+    EXPECT_EQ(edit(), "\x82");
+}
+
+TEST_F(EditLineTest, SingleByteCodePageBytesAreCharacters)
+{
+    CodePageScope code_page(1252);
+    type("caf\xE9\x82");
+    press({CLEAR_OUTPUT, 2, 8, ENTER});
+    EXPECT_EQ(edit(), "caf\x82");
+}
+
 TEST_F(EditLineTest, WideCharactersTakeTwoColumns)
 {
-    if (!PLATFORM_UTF8)
-        GTEST_SKIP() << "bytes are characters here";
+    CodePageScope code_page(CODE_PAGE_UTF8);
     type("\xe6\x97\xa5"); // a CJK ideograph
     press({CLEAR_OUTPUT, 2, 6, 8, ENTER});
     EXPECT_EQ(edit(), "");
@@ -220,8 +242,7 @@ TEST_F(EditLineTest, WideCharactersTakeTwoColumns)
 
 TEST_F(EditLineTest, Utf8CharacterBeginningWith224IsText)
 {
-    if (!PLATFORM_UTF8)
-        GTEST_SKIP() << "224 is always a prefix here";
+    CodePageScope code_page(CODE_PAGE_UTF8);
     press({0xe0, 0xb8, 0xa0, PREFIX, LEFT, 'x', ENTER}); // a Thai letter, Left, x
     EXPECT_EQ(edit(), "x\xe0\xb8\xa0");
 }
@@ -234,8 +255,7 @@ TEST_F(EditLineTest, DoubledPrefixIsTheTextByte224)
 
 TEST_F(EditLineTest, Utf8PromptIsCountedInColumns)
 {
-    if (!PLATFORM_UTF8)
-        GTEST_SKIP() << "bytes are columns here";
+    CodePageScope code_page(CODE_PAGE_UTF8);
     std::string prompt;
     for (int i = 0; i < 68; ++i)
         prompt += "\xce\xbb"; // 68 columns in 136 bytes: 12 columns left

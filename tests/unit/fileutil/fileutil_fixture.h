@@ -13,7 +13,7 @@
 inline std::string fileutil_output;
 
 // Paths past the walker's 320 bytes exist only on POSIX; Windows paths end at 260 bytes.
-inline bool long_paths_possible() { return PLATFORM_UTF8; }
+inline bool long_paths_possible() { return !PLATFORM_DOS_SEPARATORS; }
 
 inline void capture_fileutil_output(const char* data, size_t size)
 {

@@ -3,6 +3,7 @@
 #include "parse/strings.h"
 
 #include "platform/platform.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,16 +23,50 @@ TEST(CharClass, NameBytesAreDashDotDigitsLettersAndUnderscore)
     EXPECT_EQ(char_class['/'], 0);
 }
 
-TEST(CharClass, HighBytesFollowThePlatformText)
+TEST(CharClass, HighBytesAreNameBytesWithoutLeadsInUtf8AndSingleByteCodePages)
 {
+    for (uint32_t number : {CODE_PAGE_UTF8, 1252u, 1251u}) {
+        CodePageScope code_page(number);
+        for (int b = 0x80; b < 0x100; ++b)
+            EXPECT_EQ(char_class[b], CC_NAME) << number << " " << b;
+        EXPECT_EQ(text_is_utf8(), number == CODE_PAGE_UTF8);
+    }
+}
+
+TEST(CharClass, ShiftJisKeepsItsOwnTableWhateverTheSystemReports)
+{
+    const uint8_t system_ranges[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+    CodePageScope code_page(CODE_PAGE_SHIFT_JIS, system_ranges);
     for (int b = 0x80; b < 0x100; ++b) {
-        uint8_t expected = CC_NAME;
-        if (!PLATFORM_UTF8) {
-            bool lead = b <= 0x9F || (b >= 0xE0 && b <= 0xFE);
-            expected = b == 0xA0 || b == 0xFF ? 0 : lead ? CC_LEAD | CC_NAME : CC_NAME;
-        }
+        bool lead = b <= 0x9F || (b >= 0xE0 && b <= 0xFE);
+        uint8_t expected = b == 0xA0 || b == 0xFF ? 0 : lead ? CC_LEAD | CC_NAME : CC_NAME;
         EXPECT_EQ(char_class[b], expected) << b;
     }
+    EXPECT_FALSE(text_is_utf8());
+}
+
+TEST(CharClass, OtherDoubleByteCodePagesLeadWithTheSystemsRangesOnly)
+{
+    // Two runs as a system may report them, and one reaching below 0x80, which must not lead.
+    const uint8_t ranges[SYS_LEAD_RANGES_SIZE] = {0x81, 0x84, 0xA1, 0xFE, 0x20, 0x80};
+    CodePageScope code_page(949, ranges);
+    for (int b = 0; b < 0x100; ++b) {
+        bool lead = (b >= 0x81 && b <= 0x84) || (b >= 0xA1 && b <= 0xFE) || b == 0x80;
+        EXPECT_EQ(is_lead(static_cast<char>(b)), lead) << b;
+        EXPECT_TRUE(b < 0x80 || has_class(static_cast<char>(b), CC_NAME)) << b;
+    }
+    EXPECT_EQ(char_class['"'], 0);
+}
+
+TEST(CharClass, TheSystemsCodePageIsTheOneInForce)
+{
+    CodePageScope code_page(1252);
+    use_system_code_page();
+    SysCodePage system;
+    sys_code_page(&system);
+    EXPECT_EQ(text_code_page, system.number);
+    for (int b = 0; b < 0x100 && system.lead_ranges[0] == 0; ++b)
+        EXPECT_FALSE(is_lead(static_cast<char>(b))) << b; // UTF-8 or single-byte: nothing leads
 }
 
 TEST(SkipBlanks, SkipsEveryControlByteAndSpaceOnly)
@@ -168,8 +203,7 @@ TEST(Case, FlipsOnlyAsciiLetters)
 
 TEST(DoubleByteRule, SecondHalvesAreNeverSeparatorsOrLetters)
 {
-    if (PLATFORM_UTF8)
-        GTEST_SKIP() << "no double-byte characters in UTF-8";
+    CodePageScope code_page(CODE_PAGE_SHIFT_JIS);
     // 0x95 0x5C is one character whose second half is a backslash byte.
     EXPECT_STREQ(extension_of("a.b\x95\x5C"
                               "c"),
@@ -187,12 +221,21 @@ TEST(DoubleByteRule, SecondHalvesAreNeverSeparatorsOrLetters)
     EXPECT_EQ(last_char_width("a\x82"), 1); // a lead byte standing last counts 1
 }
 
+TEST(DoubleByteRule, SingleByteCodePagesTakeEveryByteAlone)
+{
+    CodePageScope code_page(1252);
+    EXPECT_STREQ(extension_of("caf\xE9.t\xE9"), ".t\xE9");
+    char path[] = "\xE9\\x";
+    to_forward_slashes(path);
+    EXPECT_STREQ(path, "\xE9/x");
+    EXPECT_EQ(last_char_width("a\x82\x61"), 1);
+}
+
 TEST(LastCharWidth, CountsTheLastCharacter)
 {
     EXPECT_EQ(last_char_width(""), 0);
     EXPECT_EQ(last_char_width("ab"), 1);
-    if (!PLATFORM_UTF8)
-        return;
+    CodePageScope code_page(CODE_PAGE_UTF8);
     EXPECT_EQ(last_char_width("a\xC3\xA9"), 2);         // e acute
     EXPECT_EQ(last_char_width("\xE2\x82\xAC"), 3);      // euro sign
     EXPECT_EQ(last_char_width("x\xF0\x9F\x98\x80"), 4); // four-byte character

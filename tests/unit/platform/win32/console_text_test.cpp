@@ -59,6 +59,9 @@ TEST(KeyEventCodes, ATextByte224IsNeverTakenForTheCursorPrefix)
 {
     EXPECT_EQ(codes_of(WESTERN, {key_event(L'\u00e0'), key_event(0, VK_UP)}),
               (std::vector<int>{224, 224, 224, 72}));
+    // Shift_JIS: the lead byte 224 is doubled; a second byte 224 is taken whole with its lead.
+    EXPECT_EQ(codes_of(JAPANESE, {key_event(L'\u6f3e'), key_event(L'\u2252')}),
+              (std::vector<int>{224, 224, 0x40, 0x81, 0xE0}));
     // In UTF-8 a continuation byte follows 224, which no scan code is.
     EXPECT_EQ(codes_of(CP_UTF8, {key_event(L'\u0800')}), (std::vector<int>{0xE0, 0xA0, 0x80}));
 }
