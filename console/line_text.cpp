@@ -135,6 +135,10 @@ void read_key_press(KeyInput* input, KeyPress* press)
         return;
     }
     int next = next_key(input);
+    if (next == KEY_PREFIX) {
+        read_rest(input, press, 1); // no scan code is 224: a doubled 224 is the text byte 224
+        return;
+    }
     if (text_is_utf8() && is_continuation(next)) {
         press->text[1] = static_cast<char>(next); // scan codes are below 128: this is text
         read_rest(input, press, 2);

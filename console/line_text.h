@@ -29,5 +29,5 @@ struct KeyPress {
 };
 // Reads one key press; the bytes of a UTF-8 character or of a double-byte pair come as one
 // press (in UTF-8 also one that begins with the byte 224, whose next byte can never be a scan
-// code; elsewhere 224 is always the prefix).
+// code). Outside UTF-8 a character whose first byte is 224 comes with that byte doubled.
 void read_key_press(KeyInput* input, KeyPress* press);

@@ -1,11 +1,20 @@
 // keys.cpp: keys from the console, or bytes from standard input that is not a console.
+#include "console_text.h"
 #include "platform/platform.h"
-
-#include <conio.h>
-#include <windows.h>
 
 constexpr int NO_KEY = -1;
 constexpr DWORD INPUT_BLOCK_SIZE = 4096;
+constexpr int CONSOLE_QUEUE_SIZE = KEY_CODES_MAX + 1; // one key event and a key given back
+
+// Codes of the console's last key event not yet handed on, from `next` to `end`.
+struct ConsoleKeys {
+    int codes[CONSOLE_QUEUE_SIZE];
+    int next;
+    int end;
+    KeyDecoder decoder;
+};
+
+static ConsoleKeys console_keys;
 
 struct InputState {
     HANDLE handle;
@@ -64,6 +73,48 @@ static bool byte_waiting(InputState* in)
     return in->pushed != NO_KEY;
 }
 
+// Reads one input record into the queue of codes; false when the console cannot be read.
+static bool read_console_event(HANDLE console)
+{
+    INPUT_RECORD record;
+    DWORD got = 0;
+    if (!ReadConsoleInputW(console, &record, 1, &got))
+        return false;
+    if (got == 1 && record.EventType == KEY_EVENT) {
+        console_keys.next = 0;
+        console_keys.end = key_event_codes(&console_keys.decoder, &record.Event.KeyEvent, GetACP(),
+                                           console_keys.codes);
+    }
+    return true;
+}
+
+// Ctrl-C arrives as the key 3 while the shell waits for a key: processed input is off only
+// then, so the console mode is left as it was found.
+static int read_console_key(HANDLE console)
+{
+    DWORD mode = 0;
+    bool have_mode = GetConsoleMode(console, &mode) != 0;
+    if (have_mode)
+        SetConsoleMode(console, mode & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
+    bool readable = true;
+    while (readable && console_keys.next == console_keys.end)
+        readable = read_console_event(console);
+    if (have_mode)
+        SetConsoleMode(console, mode);
+    return readable ? console_keys.codes[console_keys.next++] : NO_KEY;
+}
+
+// Takes the events that are waiting without blocking, until one of them gives a key.
+static bool console_key_waiting(HANDLE console)
+{
+    DWORD events = 0;
+    while (console_keys.next == console_keys.end &&
+           GetNumberOfConsoleInputEvents(console, &events) && events > 0)
+        if (!read_console_event(console))
+            return false;
+    return console_keys.next != console_keys.end;
+}
+
 bool sys_input_is_terminal() { return input()->console; }
 
 int sys_read_key()
@@ -72,15 +123,28 @@ int sys_read_key()
     InputState* in = input();
     if (!in->console)
         return in->pushed != NO_KEY ? take_pushed(in) : read_byte(in);
-    int key = _getch();
-    return key >= 0 && key <= 255 ? key : NO_KEY;
+    return read_console_key(in->handle);
 }
 
 bool sys_key_waiting()
 {
     sys_flush_out();
     InputState* in = input();
-    return in->console ? _kbhit() != 0 : byte_waiting(in);
+    return in->console ? console_key_waiting(in->handle) : byte_waiting(in);
+}
+
+static void unread_console_key(int key)
+{
+    ConsoleKeys* keys = &console_keys;
+    if (keys->next == 0 && keys->end == CONSOLE_QUEUE_SIZE)
+        return;
+    if (keys->next == 0) {
+        for (int i = keys->end; i > 0; --i)
+            keys->codes[i] = keys->codes[i - 1];
+        ++keys->end; // room is kept for this one key beyond a whole event
+        ++keys->next;
+    }
+    keys->codes[--keys->next] = key;
 }
 
 void sys_unread_key(int key)
@@ -89,14 +153,14 @@ void sys_unread_key(int key)
         return;
     InputState* in = input();
     if (in->console)
-        _ungetch(key);
+        unread_console_key(key);
     else
         in->pushed = key;
 }
 
 void sys_restore_terminal()
 {
-    // _getch turns the console's line input off only while it waits: nothing is left to undo.
+    // Processed input is turned off only while a key is awaited: nothing is left to undo.
 }
 
 // Collects one line byte by byte; knows whether anything was read at all.

@@ -247,6 +247,12 @@ TEST_F(EditLineTest, Utf8CharacterBeginningWith224IsText)
     EXPECT_EQ(edit(), "x\xe0\xb8\xa0");
 }
 
+TEST_F(EditLineTest, DoubledPrefixIsTheTextByte224)
+{
+    press({PREFIX, PREFIX, PREFIX, LEFT, 'x', ENTER}); // 224 as text, Left, x
+    EXPECT_EQ(edit(), "x\xe0");
+}
+
 TEST_F(EditLineTest, Utf8PromptIsCountedInColumns)
 {
     CodePageScope code_page(CODE_PAGE_UTF8);
