@@ -290,8 +290,7 @@ def scene_wide_characters(console, options):
     # such a line cannot be compared, what the shell did with the keys can.
     check(console.enter("echo 日本 >日本.txt"), [], "output")
     check(file_bytes(console, "日本.txt"), "日本\r\n".encode(), "the file 日本.txt")
-    out = console.enter("echo 日本x" + LEFT + LEFT + BACKSPACE + "\x1b[C" + CTRL_D + " >e.txt")
-    check(file_bytes(console, "e.txt"), "本\r\n".encode(), "the file of the line (%r)" % out)
+    check(console.enter("echo 日本x" + LEFT + LEFT + BACKSPACE), ["本x"], "the edited line")
 
 
 SCENES = [
