@@ -214,8 +214,10 @@ def scene_ctrl_c_at_the_prompt_and_during_work(console, _):
     console.wait(lambda: "100" in console.rows(), "the loop to get under way")
     console.signal_keys(True)  # Wine makes an interrupt of Ctrl-C only through the terminal
     console.send(CTRL_C)
-    console.wait(lambda: console.rows()[console.screen.cursor.y - 1:console.screen.cursor.y + 1]
-                 == ["^C", PROMPT.rstrip()], "the notice and a new prompt")
+    # The notice may cut a number's line short.
+    console.wait(lambda: console.rows()[console.screen.cursor.y - 1].endswith("^C") and
+                 console.rows()[console.screen.cursor.y] == PROMPT.rstrip() and
+                 console.screen.cursor.x == len(PROMPT), "the notice and a new prompt")
     console.send("echo alive" + ENTER)
     console.wait(lambda: console.rows()[console.screen.cursor.y - 1:console.screen.cursor.y + 1]
                  == ["alive", PROMPT.rstrip()], "a line run after the interrupt")
