@@ -64,7 +64,10 @@ class Console:
         self.prompt_row = self.wait_for_prompt(-1, START_DEADLINE)
 
     def rows(self):
-        return [row.rstrip() for row in self.screen.display]
+        # The cell after a wide character holds nothing (pyte's own rendering trips on the
+        # cells that Wine's drawing of wide characters leaves).
+        buffer = self.screen.buffer
+        return ["".join(buffer[y][x].data for x in range(COLUMNS)).rstrip() for y in range(ROWS)]
 
     def pump(self, timeout):
         ready, _, _ = select.select([self.fd], [], [], timeout)
@@ -78,6 +81,11 @@ class Console:
         mode = termios.tcgetattr(self.terminal)
         mode[3] = mode[3] | termios.ISIG if on else mode[3] & ~termios.ISIG
         termios.tcsetattr(self.terminal, termios.TCSANOW, mode)
+
+    def pump_quietly(self):
+        ready, _, _ = select.select([self.fd], [], [], 0.1)
+        if ready:
+            os.read(self.fd, 65536)
 
     def waiting_keys(self):
         return struct.unpack("i", fcntl.ioctl(self.terminal, termios.FIONREAD, b"\0" * 4))[0]
@@ -139,8 +147,16 @@ class Console:
 
     def close(self):
         if self.pid is not None:
-            os.kill(self.pid, signal.SIGKILL)
-            os.waitpid(self.pid, 0)
+            # An orderly exit leaves Wine's session ready for the next scene's start.
+            os.write(self.fd, (CTRL_U + "exit" + ENTER).encode())
+            end = time.monotonic() + DEADLINE
+            ended = False
+            while not ended and time.monotonic() < end:
+                self.pump_quietly()
+                ended = os.waitpid(self.pid, os.WNOHANG)[0] == self.pid
+            if not ended:
+                os.kill(self.pid, signal.SIGKILL)
+                os.waitpid(self.pid, 0)
         os.close(self.fd)
         os.close(self.terminal)
 
@@ -193,15 +209,19 @@ def scene_ctrl_c_at_the_prompt_and_during_work(console, _):
     console.send(CTRL_C)
     console.type("c", "abc")
     console.type(CTRL_U, "")
-    console.send("repeat 20000 eval 'echo x >nul'" + ENTER)
-    row = console.prompt_row
-    console.wait(lambda: console.screen.cursor.y > row, "the loop to start")
-    time.sleep(1.0)  # the loop runs far longer: let it get under way
+    # The loop writes, so the shell sees the interrupt at its next string; the screen scrolls.
+    console.send("repeat 60000 eval 'echo $/'" + ENTER)
+    console.wait(lambda: "100" in console.rows(), "the loop to get under way")
     console.signal_keys(True)  # Wine makes an interrupt of Ctrl-C only through the terminal
     console.send(CTRL_C)
-    console.prompt_row = console.wait_for_prompt(row)
-    check(console.rows()[row + 1:console.prompt_row], ["^C"], "the notice")
-    check(console.enter("echo alive"), ["alive"], "a line after the interrupt")
+    # The notice may cut a number's line short.
+    console.wait(lambda: console.rows()[console.screen.cursor.y - 1].endswith("^C") and
+                 console.rows()[console.screen.cursor.y] == PROMPT.rstrip() and
+                 console.screen.cursor.x == len(PROMPT), "the notice and a new prompt")
+    console.send("echo alive" + ENTER)
+    console.wait(lambda: console.rows()[console.screen.cursor.y - 1:console.screen.cursor.y + 1]
+                 == ["alive", PROMPT.rstrip()], "a line run after the interrupt")
+    return "scrolled"
 
 
 def scene_long_line_moves_to_a_row_of_its_own(options, directory):
@@ -223,6 +243,14 @@ def scene_long_line_moves_to_a_row_of_its_own(options, directory):
         console.close()
 
 
+def file_bytes(console, name):
+    try:
+        with open(os.path.join(console.directory, name), "rb") as f:
+            return f.read()
+    except OSError as error:
+        raise AssertionError("the file %s: %s" % (name, error))
+
+
 def encoded(options, text):
     return text.encode(options.code_page)
 
@@ -230,9 +258,9 @@ def encoded(options, text):
 def scene_accented_line_writes_its_file(console, options):
     console.type("echo café >é.txt", "echo café >é.txt")
     check(console.enter(), [], "output")
-    with open(os.path.join(console.directory, "é.txt"), "rb") as f:
-        check(f.read(), encoded(options, "café\r\n"), "the file é.txt")
-    check(console.enter("ls *.txt"), ["é.txt", "note.txt", "notice.txt"], "ls")
+    check(file_bytes(console, "é.txt"), encoded(options, "café\r\n"), "the file é.txt")
+    check([row.split() for row in console.enter("ls *.txt")], [["note.txt", "notice.txt", "é.txt"]],
+          "ls")
     console.type(UP + UP, "echo café >é.txt")
     console.type(CTRL_U, "")
     check(console.enter(), [], "output of an empty line")
@@ -260,12 +288,11 @@ def scene_wide_characters(console, options):
         console.type("echo 日x本", "echo x")
         check(console.enter(), ["x"], "output")
         return
-    console.type("echo 日本 >日本.txt", "echo 日本 >日本.txt")
-    check(console.enter(), [], "output")
-    with open(os.path.join(console.directory, "日本.txt"), "rb") as f:
-        check(f.read(), "日本\r\n".encode(), "the file 日本.txt")
-    console.type("echo 日本x" + LEFT + LEFT + BACKSPACE, "echo 本x", 5)
-    check(console.enter(), ["本x"], "output")
+    # Wine's console gives a wide character one cell and the terminal two: its drawing of
+    # such a line cannot be compared, what the shell did with the keys can.
+    check(console.enter("echo 日本 >日本.txt"), [], "output")
+    check(file_bytes(console, "日本.txt"), "日本\r\n".encode(), "the file 日本.txt")
+    check(console.enter("echo 日本x" + LEFT + LEFT + BACKSPACE), ["本x"], "the edited line")
 
 
 SCENES = [
@@ -293,8 +320,8 @@ def run_scene(options, scene):
         console = Console(options, directory)
         console.directory = directory
         try:
-            scene(console, options)
-            check(console.enter("echo still here"), ["still here"], "the shell at the end")
+            if scene(console, options) != "scrolled":
+                check(console.enter("echo still here"), ["still here"], "the shell at the end")
         finally:
             console.close()
     finally:
