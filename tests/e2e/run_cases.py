@@ -42,6 +42,7 @@ import os
 import re
 import shutil
 import subprocess
+import time
 import sys
 import tempfile
 
@@ -243,12 +244,18 @@ def run_case(case, options):
             # The POSIX command line is argv joined with single blanks: hand the tail over as
             # one argument per blank-separated piece, so that the joined line is exact.
             command = options.wrapper + [options.shell] + (tail.split(" ") if tail else [])
-        try:
-            result = subprocess.run(command, cwd=work, env=shell_env,
-                                    input=recode(case.stdin, options.encoding),
-                                    capture_output=True, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return ["timed out after %s s" % timeout]
+        # A loaded machine can make Wine fail to start the shell at all; nothing ran then,
+        # so the case is tried again rather than failed for the machine's sake.
+        for attempt in range(3):
+            try:
+                result = subprocess.run(command, cwd=work, env=shell_env,
+                                        input=recode(case.stdin, options.encoding),
+                                        capture_output=True, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                return ["timed out after %s s" % timeout]
+            if not result.stderr.startswith(b"vrel_launch: the shell could not be started"):
+                break
+            time.sleep(1)
         out, err = result.stdout, result.stderr
         code = result.returncode
         if options.platform == "windows":
