@@ -1,4 +1,5 @@
 // ls.cpp: the ls built-in, in its four-column and long formats.
+#include "console/line_text.h"
 #include "console/output.h"
 #include "fileutil/listings.h"
 #include "fileutil/walk.h"
@@ -67,8 +68,9 @@ static void list_short(const FindData* entry, const char* path)
     column_counter = (column_counter + 1) % LS_COLUMNS;
     if (column_counter == 0)
         end = copy_end(end, "\r\n");
-    // A name of 20 bytes or more gets no padding: the next one follows it directly.
-    while (column_counter != 0 && end - line < LS_COLUMN_WIDTH)
+    // Columns are screen columns: a name of 20 or more gets no padding, the next one follows it.
+    long columns = text_columns(line, 0, static_cast<size_t>(end - line));
+    for (; column_counter != 0 && columns < LS_COLUMN_WIDTH; ++columns)
         *end++ = ' ';
     *end = 0;
     out_str(line);
