@@ -38,6 +38,7 @@ Text "$CASEDIR" in any directive value is replaced by the scratch directory's pa
 as the Z: path with backslashes, in `run`/`args`/`env` only).
 """
 import argparse
+import fcntl
 import os
 import re
 import shutil
@@ -315,13 +316,17 @@ def prepare_wine(wine):
     server = os.path.join(os.path.dirname(wine), "wineserver")
     if not os.access(server, os.X_OK):
         server = shutil.which("wineserver") or "wineserver"
-    if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
-        # Wine's first start makes the prefix and says so on standard error, which would spoil
-        # the first case; the Mono and Gecko installers are skipped.
-        subprocess.run([wine, "wineboot", "-i"],
-                       env=dict(env, WINEDLLOVERRIDES=wine_overrides(env, "mscoree,mshtml=")),
-                       **quiet)
-        subprocess.run([server, "-w"], env=env, **quiet)
+    # Another test run beside this one (a second CI, say) may be making the same prefix: one
+    # makes it while the other waits.
+    with open(env["WINEPREFIX"].rstrip("/") + ".vrel-lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
+            # Wine's first start makes the prefix and says so on standard error, which would
+            # spoil the first case; the Mono and Gecko installers are skipped.
+            subprocess.run([wine, "wineboot", "-i"],
+                           env=dict(env, WINEDLLOVERRIDES=wine_overrides(env, "mscoree,mshtml=")),
+                           **quiet)
+            subprocess.run([server, "-w"], env=env, **quiet)
     # One server for all cases, kept five minutes after its last program (a slow stretch of a
     # loaded machine must not end it between two cases). Wine's own background
     # programs start with the first program of a session and keep its standard handles: they

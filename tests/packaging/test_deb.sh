@@ -19,7 +19,7 @@ if [ $# -eq 0 ]; then
 fi
 cmake --build "$build" -j2 >/dev/null
 out=$(mktemp -d)
-trap 'rm -rf "$out"; dpkg -r vrel >/dev/null 2>&1 || true' EXIT
+trap 'rm -rf "$out"' EXIT
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
 
 version=$(sed -n 's/^project(vrel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -34,7 +34,23 @@ for path in ./usr/bin/vrel ./usr/share/man/man1/vrel.1 ./usr/share/doc/vrel/copy
     grep -qx "$path" <<<"$contents" || fail "$path missing from the package"
 done
 
-dpkg -i "$deb" >/dev/null || fail "dpkg -i"
+# Another run of this test beside this one (a second CI, say) installs and removes the same
+# package: the two take turns, from install to removal. An apt-get or dpkg of something else
+# holding dpkg's lock is waited for.
+exec 9>/var/lock/vrel-test-deb.lock
+flock 9
+trap 'rm -rf "$out"; dpkg -r vrel >/dev/null 2>&1 || true' EXIT
+dpkg_waiting() {
+    local attempt said
+    for attempt in $(seq 60); do
+        said=$(dpkg "$@" 2>&1) && return 0
+        grep -q "lock" <<<"$said" || break
+        sleep 5
+    done
+    echo "$said" >&2
+    return 1
+}
+dpkg_waiting -i "$deb" >/dev/null || fail "dpkg -i"
 [ "$(dpkg-query -W -f='${Status}' vrel)" = "install ok installed" ] || fail "not installed"
 # A fresh environment: the installed shell is found on the system's PATH.
 said=$(cd "$out" && env -i PATH=/usr/local/bin:/usr/bin:/bin vrel -f -c 'echo hi') ||
@@ -46,7 +62,7 @@ said=$(cd "$out" && env -i PATH=/usr/local/bin:/usr/bin:/bin vrel -f -c 'echo hi
 warnings=$(MANWIDTH=80 man -l /usr/share/man/man1/vrel.1 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "man reports: $warnings"
 
-dpkg -r vrel >/dev/null || fail "dpkg -r"
+dpkg_waiting -r vrel >/dev/null || fail "dpkg -r"
 dpkg-query -W -f='${Status}' vrel 2>/dev/null | grep -q 'install ok installed' &&
     fail "still installed after dpkg -r"
 for path in /usr/bin/vrel /usr/share/man/man1/vrel.1 /usr/share/doc/vrel; do
