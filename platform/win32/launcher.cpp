@@ -6,11 +6,15 @@
 // with the shell's exit code. A Windows console hands a program its command line as typed;
 // the launcher does the same where the test driver cannot. The line goes over in Unicode, as
 // from a console, so the shell reads it in its own ANSI code page whatever the launcher's is.
+// When VREL_LAUNCH_REPORT names a file (also removed before the shell starts), the shell's
+// exit code is written there once it has ended: a run that leaves no such file never got as
+// far as the shell, whatever Wine made its exit code.
 #include <windows.h>
 
 constexpr DWORD LINE_SIZE = 32768;
 
 static wchar_t tail[LINE_SIZE];
+static wchar_t report[MAX_PATH];
 static wchar_t command_line[LINE_SIZE + 8];
 
 static void fail(const char* text)
@@ -28,11 +32,27 @@ static void build_command_line()
     if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
         fail("vrel_launch: VREL_LAUNCH_LINE is not set\r\n");
     SetEnvironmentVariableW(L"VREL_LAUNCH_LINE", nullptr);
+    if (GetEnvironmentVariableW(L"VREL_LAUNCH_REPORT", report, MAX_PATH) >= MAX_PATH)
+        fail("vrel_launch: VREL_LAUNCH_REPORT is too long\r\n");
+    SetEnvironmentVariableW(L"VREL_LAUNCH_REPORT", nullptr);
     lstrcpyW(command_line, L"vrel");
     if (length > 0) {
         lstrcatW(command_line, L" ");
         lstrcatW(command_line, tail);
     }
+}
+
+static void write_report(DWORD code)
+{
+    if (!report[0])
+        return;
+    HANDLE file = CreateFileW(report, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        fail("vrel_launch: the report could not be written\r\n");
+    char text[16];
+    DWORD written;
+    WriteFile(file, text, wsprintfA(text, "%lu", code), &written, nullptr);
+    CloseHandle(file);
 }
 
 int wmain(int argc, wchar_t** argv)
@@ -53,5 +73,6 @@ int wmain(int argc, wchar_t** argv)
     DWORD code = 0;
     WaitForSingleObject(process.hProcess, INFINITE);
     GetExitCodeProcess(process.hProcess, &code);
+    write_report(code);
     ExitProcess(code);
 }

@@ -238,15 +238,19 @@ def run_case(case, options):
                                     VREL=os.path.abspath(options.shell)))
         tail = (case.args if case.args is not None else "").replace("$CASEDIR", casedir)
         timeout = case.timeout or (180 if options.platform == "windows" else 60)
+        report = None
         if options.platform == "windows":
+            report = os.path.join(tempfile.mkdtemp(prefix="vrel-launch-"), "report")
             shell_env["VREL_LAUNCH_LINE"] = tail
+            shell_env["VREL_LAUNCH_REPORT"] = windows_path(report)
             command = [options.wine, options.launcher, options.shell]
         else:
             # The POSIX command line is argv joined with single blanks: hand the tail over as
             # one argument per blank-separated piece, so that the joined line is exact.
             command = options.wrapper + [options.shell] + (tail.split(" ") if tail else [])
-        # A loaded machine can make Wine fail to start the shell at all; nothing ran then,
-        # so the case is tried again rather than failed for the machine's sake.
+        # A loaded machine can make Wine fail before the shell has run at all (the launcher
+        # then leaves no report, and Wine, told to be quiet, says nothing); nothing of the case
+        # ran, so it is tried again rather than failed for the machine's sake.
         for attempt in range(3):
             try:
                 result = subprocess.run(command, cwd=work, env=shell_env,
@@ -254,9 +258,13 @@ def run_case(case, options):
                                         capture_output=True, timeout=timeout)
             except subprocess.TimeoutExpired:
                 return ["timed out after %s s" % timeout]
-            if not result.stderr.startswith(b"vrel_launch: the shell could not be started"):
+            if not report or os.path.exists(report):
                 break
+            print("note: Wine did not run the shell for %s (exit code %d, %r); trying again"
+                  % (case.name, result.returncode, result.stderr[:200]), flush=True)
             time.sleep(1)
+        if report:
+            shutil.rmtree(os.path.dirname(report), ignore_errors=True)
         out, err = result.stdout, result.stderr
         code = result.returncode
         if options.platform == "windows":
