@@ -61,7 +61,11 @@ class Console:
                 os._exit(127)
         self.screen = pyte.Screen(COLUMNS, ROWS)
         self.stream = pyte.ByteStream(self.screen)
-        self.prompt_row = self.wait_for_prompt(-1, START_DEADLINE)
+        try:
+            self.prompt_row = self.wait_for_prompt(-1, START_DEADLINE)
+        except AssertionError:
+            self.close()
+            raise
 
     def rows(self):
         # The cell after a wide character holds nothing (pyte's own rendering trips on the
@@ -161,6 +165,19 @@ class Console:
         os.close(self.terminal)
 
 
+def start_console(options, directory, prompt=PROMPT):
+    """A console with the shell at its first prompt. A loaded machine can make Wine fail to
+    start the shell at all: before any key is typed that is tried again, twice."""
+    for attempt in range(3):
+        try:
+            return Console(options, directory, prompt)
+        except AssertionError as error:
+            if attempt == 2:
+                raise
+            print("note: the shell did not reach its first prompt; trying again:\n  "
+                  + str(error).replace("\n", "\n  "), flush=True)
+
+
 def check(actual, expect, what):
     if actual != expect:
         raise AssertionError("%s: expected %r, got %r" % (what, expect, actual))
@@ -226,7 +243,7 @@ def scene_ctrl_c_at_the_prompt_and_during_work(console, _):
 
 def scene_long_line_moves_to_a_row_of_its_own(options, directory):
     prompt = "p" * 69 + " "
-    console = Console(options, directory, prompt)
+    console = start_console(options, directory, prompt)
     try:
         row = console.prompt_row
         console.send("0123456789")
@@ -317,7 +334,7 @@ def run_scene(options, scene):
                 f.write("n\n")
         if scene is scene_long_line_moves_to_a_row_of_its_own:
             return scene(options, directory)
-        console = Console(options, directory)
+        console = start_console(options, directory)
         console.directory = directory
         try:
             if scene(console, options) != "scrolled":
