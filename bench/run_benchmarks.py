@@ -88,14 +88,8 @@ def hyperfine_times(command, runs, work):
         return json.load(f)["results"][0]["times"]
 
 
-def compare(name, ours, peers, options, work):
-    """Times vrel's command and each peer's in alternating rounds; prints one line a command.
-
-    A start takes about a millisecond, and the machine's drift over seconds is larger than the
-    difference measured: the start-up benchmark alternates in many short rounds of many runs."""
-    rounds, runs = options.rounds, options.runs
-    if name == "start-up":
-        rounds, runs = options.startup_rounds, options.startup_runs
+def compare(name, ours, peers, rounds, runs, work):
+    """Times vrel's command and each peer's in alternating rounds; prints one line a command."""
     times = {"vrel": []}
     times.update({peer: [] for peer in peers})
     for _ in range(rounds):
@@ -188,7 +182,11 @@ def main():
              {"GNU": "ls -l flat"}),
         ]
         # hyperfine's --shell none splits at blanks and honours the single quotes.
-        timings = [compare(name, ours, peers, options, work) for name, ours, peers in benchmarks]
+        # A start takes about a millisecond, and the machine drifts more over seconds than the
+        # difference measured: start-up alternates in many short rounds of many runs.
+        counts = {"start-up": (options.startup_rounds, options.startup_runs)}
+        timings = [compare(name, ours, peers, *counts.get(name, (options.rounds, options.runs)),
+                           work) for name, ours, peers in benchmarks]
         memory_options = argparse.Namespace(rounds=1, runs=options.memory_runs)
         memory = [
             compare_memory("start-up", [vrel, "-f", "-c", "true"],

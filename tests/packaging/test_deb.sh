@@ -11,6 +11,18 @@ fail() {
     exit 1
 }
 
+# dpkg_waiting ARGS...: dpkg that waits while an apt-get or dpkg of something else holds its lock.
+dpkg_waiting() {
+    local attempt said
+    for attempt in $(seq 60); do
+        said=$(dpkg "$@" 2>&1) && return 0
+        grep -q "lock" <<<"$said" || break
+        sleep 5
+    done
+    echo "$said" >&2
+    return 1
+}
+
 [ "$(id -u)" -eq 0 ] || fail "needs root (dpkg -i installs into the system)"
 
 build=${1:-build/release}
@@ -35,21 +47,10 @@ for path in ./usr/bin/vrel ./usr/share/man/man1/vrel.1 ./usr/share/doc/vrel/copy
 done
 
 # Another run of this test beside this one (a second CI, say) installs and removes the same
-# package: the two take turns, from install to removal. An apt-get or dpkg of something else
-# holding dpkg's lock is waited for.
+# package: the two take turns, from install to removal.
 exec 9>/var/lock/vrel-test-deb.lock
 flock 9
 trap 'rm -rf "$out"; dpkg -r vrel >/dev/null 2>&1 || true' EXIT
-dpkg_waiting() {
-    local attempt said
-    for attempt in $(seq 60); do
-        said=$(dpkg "$@" 2>&1) && return 0
-        grep -q "lock" <<<"$said" || break
-        sleep 5
-    done
-    echo "$said" >&2
-    return 1
-}
 dpkg_waiting -i "$deb" >/dev/null || fail "dpkg -i"
 [ "$(dpkg-query -W -f='${Status}' vrel)" = "install ok installed" ] || fail "not installed"
 # A fresh environment: the installed shell is found on the system's PATH.
