@@ -32,8 +32,11 @@ A row in screen or tail may be a compiled regular expression instead of a text.
 files: name: text the scratch directory holds after the step, "\\n" ending each line as the
 shell does on its platform, in the shell's code page. within: the step must be done in that
 many seconds (an interrupt that must stop a loop). writes_per_key: under Wine, the console
-writes the shell may make per key typed, counted from Wine's console trace (a scene with such
-a step has the shell's standard error in the trace file, not on the screen; POSIX skips it).
+writes the shell may make per character of keys, counted from Wine's console trace (a scene
+with such a step has the shell's standard error in the trace file, not on the screen; POSIX
+skips the count).
+Helpers: line_rows() gives the rows of a line that wraps at the margin (long lines, pastes);
+Terminal.log holds every byte the shell wrote, for counting.
 After the last step every scene checks that the shell still runs a line.
 `only` names what the scene needs of the target: "posix", "wine", "utf-8", "cp1252".
 console_rules models the Windows console on the POSIX terminal: a row full to its last column
@@ -285,7 +288,8 @@ class Terminal:
 class Step:
     def __init__(self, keys, screen=None, tail=None, output=None, shows=None, files=None,
                  busy=False, within=None, writes_per_key=None):
-        self.keys, self.screen, self.tail, self.output, self.shows = keys, screen, tail, output, shows
+        self.keys, self.screen, self.tail = keys, screen, tail
+        self.output, self.shows = output, shows
         self.files, self.busy, self.within = files or {}, busy, within
         self.writes_per_key = writes_per_key
 
