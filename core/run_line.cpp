@@ -3,6 +3,7 @@
 
 #include "console/output.h"
 #include "core/builtins.h"
+#include "core/open_levels.h"
 #include "exec/command.h"
 #include "exec/functions.h"
 #include "parse/read_word.h"
@@ -191,6 +192,7 @@ int32_t call_function(char** argv, const char* body, ShellContext* ctx)
         return -1;
     std::array<char, BODY_COPY_SIZE> copy;
     char* end = copy_bounded(copy.data(), body, copy.size());
+    OpenLevels levels(ctx, argv[0]);
     int32_t status = 0;
     char* line = copy.data();
     while (line < end) {
@@ -207,6 +209,7 @@ int32_t call_function(char** argv, const char* body, ShellContext* ctx)
             break;
         line = stop + 1;
     }
+    close_open_levels(&levels);
     return status;
 }
 

@@ -2,6 +2,7 @@
 #include "exec/command.h"
 
 #include "console/output.h"
+#include "exec/child_shell.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
@@ -184,6 +185,7 @@ int32_t run_external(char** argv, ShellContext* ctx)
         ctx->pending_pipe = read_end;
         pipe_out.reset(write_end);
     }
+    StateHandOver hand_over(ctx, (ctx->redir_flags & REDIR_SHELL) != 0);
     return start_redirected(line, ctx, pipe_in.handle, pipe_out.handle);
 }
 
