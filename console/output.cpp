@@ -88,6 +88,11 @@ void out_error(const char* subject, const char* message)
     out_newline();
 }
 
+void out_system_error(const char* subject, const char* message)
+{
+    out_error(subject, sys_path_too_long() ? ":path too long" : message);
+}
+
 void out_trace(ShellContext* ctx, const char* format, ...)
 {
     if (!(ctx->options & OPT_TRACE))

@@ -27,6 +27,9 @@ void out_fmt(const char* format, ...);
 void out_fmt_line(const char* format, ...);
 // subject, message, line end.
 void out_error(const char* subject, const char* message);
+// As out_error after a failed `sys_` call, with ":path too long" for the message when the
+// system refused the path as too long, whatever the operation.
+void out_system_error(const char* subject, const char* message);
 // As out_fmt_line, only while OPT_TRACE is set in ctx->options.
 void out_trace(ShellContext* ctx, const char* format, ...);
 // Formats into dst (size bytes, always terminated, cut when too long); returns the length.

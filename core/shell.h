@@ -29,7 +29,9 @@ constexpr uint8_t IF_TEST = 0xFF;
 constexpr int IF_LEVELS = 10;
 constexpr int LOOP_LEVELS = 6;
 constexpr int FRAME_LEVELS = 10;
-constexpr size_t DEST_PATH_SIZE = 80;
+// The target of cp and mv is as long as a path the walker hands out, so whatever the walker
+// reaches can be copied or moved.
+constexpr size_t DEST_PATH_SIZE = 320;
 
 // Returned by dispatch for a command that is not a keyword, built-in or function run here.
 constexpr int32_t NOT_HANDLED = -512;

@@ -89,6 +89,26 @@ int32_t builtin_echo(char** words, ShellContext*)
     return 0;
 }
 
+// 1, not 0, on success; a failure is reported by line execution with `cd` as subject. $PWD
+// shows the current directory in an expansion buffer, so a directory whose path does not fit
+// there is left again at once: $PWD is never empty after a cd.
+static int32_t change_directory(const char* target)
+{
+    char before[EXPANSION_SIZE];
+    sys_get_current_directory(before, sizeof before);
+    if (!sys_set_current_directory(target)) {
+        if (sys_path_too_long())
+            out_error(target, ":path too long");
+        return -1;
+    }
+    char after[EXPANSION_SIZE];
+    if (sys_get_current_directory(after, sizeof after) != 0 || !before[0])
+        return 1;
+    sys_set_current_directory(before);
+    out_error(target, ":path too long");
+    return -1;
+}
+
 int32_t builtin_cd(char** words, ShellContext*)
 {
     char home[ENV_VALUE_SIZE];
@@ -98,8 +118,7 @@ int32_t builtin_cd(char** words, ShellContext*)
             return 0; // no HOME: nothing to do
         target = home;
     }
-    // 1, not 0, on success; a failure is reported by line execution with `cd` as subject.
-    return sys_set_current_directory(target) ? 1 : -1;
+    return change_directory(target);
 }
 
 int32_t builtin_true(char** words, ShellContext*)

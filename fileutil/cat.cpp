@@ -10,8 +10,12 @@ static void cat_entry(const FindData* entry, char* path, ShellContext*)
 {
     LineReader reader;
     // A directory cannot be read as text; some systems would let it be opened all the same.
-    if ((entry->dwFileAttributes & ATTR_DIRECTORY) || !reader_open(&reader, path)) {
+    if (entry->dwFileAttributes & ATTR_DIRECTORY) {
         out_error(path, ":cat open err");
+        return;
+    }
+    if (!reader_open(&reader, path)) {
+        out_system_error(path, ":cat open err");
         return;
     }
     // Runs of ordinary lines go out straight from the reader's buffer, as they stand; the

@@ -15,7 +15,7 @@ void op_chmod(const char* path, uint32_t attributes, ShellContext* ctx)
 {
     out_trace(ctx, "chmod %s", path);
     if (!sys_set_attributes(path, (attributes | chmod_set_mask) & chmod_clear_mask))
-        out_error(path, ":chmod error");
+        out_system_error(path, ":chmod error");
 }
 
 // A directory is changed before its contents; a link is changed as itself and never entered.

@@ -4,39 +4,48 @@
 #include "console/output.h"
 #include "fileutil/walk.h"
 
+#include <cstring>
+
 void op_delete(const char* path, ShellContext* ctx)
 {
     out_trace(ctx, "rm %s", path);
     if (!sys_delete_file(path))
-        out_error(path, ":rm error");
+        out_system_error(path, ":rm error");
 }
 
 void op_rmdir(const char* path, ShellContext* ctx)
 {
     out_trace(ctx, "rmdir %s", path);
     if (!sys_remove_directory(path))
-        out_error(path, ":rmdir error");
+        out_system_error(path, ":rmdir error");
 }
 
 void op_mkdir(const char* path, ShellContext* ctx)
 {
     out_trace(ctx, "mkdir %s", path);
     if (!sys_make_directory(path))
-        out_error(path, ":mkdir error");
+        out_system_error(path, ":mkdir error");
+}
+
+// The subject of a failed move or copy: the source, unless the target is longer. A path the
+// system found too long is then the one named, since its limit is a length.
+static const char* longer_path(const char* from, const char* to)
+{
+    return sys_path_too_long() && std::strlen(to) > std::strlen(from) ? to : from;
 }
 
 void op_move(const char* from, const char* to, ShellContext* ctx)
 {
     out_trace(ctx, "mv %s %s", from, to);
     if (!sys_move(from, to))
-        out_error(from, ":mv error");
+        out_system_error(longer_path(from, to), ":mv error");
 }
 
 void op_copy(const char* from, const char* to, ShellContext* ctx)
 {
     out_trace(ctx, "cp %s %s", from, to);
     if (!sys_copy(from, to))
-        out_error(from, ":cp error");
+        out_system_error(longer_path(from, to), ":cp error");
 }
 
 // A tree goes depth first: a directory's entries, then the directory. A link, junction or

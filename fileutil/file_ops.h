@@ -25,6 +25,9 @@ int destination_mode(const char* destination, uint32_t attributes);
 bool set_destination(const char* destination, ShellContext* ctx);
 // Collapses every run of '/' and '\' into its first byte, in place; returns the terminator.
 char* collapse_slashes(char* text);
+// True when, with names that ignore case (`case_blind`), destination is source itself written
+// with other letter cases: mv then renames the entry instead of moving it into itself.
+bool names_same_entry(const char* source, const char* destination, bool case_blind);
 
 int32_t builtin_rm(char** words, ShellContext* ctx);
 int32_t builtin_rmdir(char** words, ShellContext* ctx);

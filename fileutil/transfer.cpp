@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+static_assert(DEST_PATH_SIZE == WALK_PATH_SIZE, "a target holds whatever the walker reaches");
+
 static bool is_slash(char c) { return c == '/' || c == '\\'; }
 
 char* collapse_slashes(char* text)
@@ -64,7 +66,12 @@ static uint32_t destination_attributes(const char* destination)
 
 bool set_destination(const char* destination, ShellContext* ctx)
 {
-    int mode = destination_mode(destination, destination_attributes(destination));
+    uint32_t attributes = destination_attributes(destination);
+    if (attributes == ATTR_INVALID && sys_path_too_long()) {
+        out_error(destination, ":path too long");
+        return false;
+    }
+    int mode = destination_mode(destination, attributes);
     size_t needed = std::strlen(destination) + 1 + (mode == DEST_DIRECTORY ? 1 : 0);
     if (needed > DEST_PATH_SIZE) {
         out_error(destination, ":path too long");
@@ -97,8 +104,41 @@ static bool entry_target(const FindData* entry, char* target, ShellContext* ctx)
     return true;
 }
 
+static char fold_case(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool names_same_entry(const char* source, const char* destination, bool case_blind)
+{
+    if (!case_blind)
+        return false;
+    bool differs = false;
+    for (; *source && *destination; ++source, ++destination) {
+        char a = *source, b = *destination;
+        if (is_lead(a) && source[1]) {
+            // The second byte of a double-byte character is no letter, whatever it looks like.
+            if (a != b || source[1] != destination[1])
+                return false;
+            ++source;
+            ++destination;
+            continue;
+        }
+        if (is_slash(a) && is_slash(b))
+            continue;
+        if (fold_case(a) != fold_case(b))
+            return false;
+        differs = differs || a != b;
+    }
+    return differs && *source == *destination;
+}
+
+// The destination word of the running mv, as typed.
+static const char* mv_destination;
+
 static void mv_entry(const FindData* entry, char* path, ShellContext* ctx)
 {
+    if (names_same_entry(path, mv_destination, PLATFORM_CASE_BLIND_NAMES)) {
+        op_move(path, mv_destination, ctx);
+        return;
+    }
     char target[DEST_PATH_SIZE];
     if (entry_target(entry, target, ctx))
         op_move(path, target, ctx);
@@ -131,6 +171,12 @@ static int32_t transfer_files(char** words, ShellContext* ctx, Visitor visitor)
     return 0;
 }
 
-int32_t builtin_mv(char** words, ShellContext* ctx) { return transfer_files(words, ctx, mv_entry); }
+int32_t builtin_mv(char** words, ShellContext* ctx)
+{
+    mv_destination = "";
+    for (char** word = words; *word; ++word)
+        mv_destination = *word;
+    return transfer_files(words, ctx, mv_entry);
+}
 
 int32_t builtin_cp(char** words, ShellContext* ctx) { return transfer_files(words, ctx, cp_entry); }

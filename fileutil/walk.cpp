@@ -58,7 +58,7 @@ void walk_files(const char* pattern, Visitor visitor, ShellContext* ctx)
     FindData entry;
     SearchOwner search(sys_find_first(pattern, &entry));
     if (!search.search) {
-        out_error(pattern, ":not found");
+        out_system_error(pattern, ":not found");
         return;
     }
     do {

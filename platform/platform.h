@@ -54,6 +54,9 @@ uint32_t sys_make_pipe(SysHandle* read_end, SysHandle* write_end);
 
 // The system's error code of the last failed `sys_` call (errno values on POSIX).
 uint32_t sys_last_error();
+// True when the last failed `sys_` call was refused because a path was longer than the system
+// takes (on Windows also a relative path whose full form is too long, reported as not found).
+bool sys_path_too_long();
 
 // Closes a handle when it goes out of scope, also when an interrupt unwinds the work.
 struct HandleOwner {

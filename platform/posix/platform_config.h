@@ -11,3 +11,5 @@ constexpr const char* PLATFORM_BUILD = "POSIX";
 constexpr const char* PLATFORM_HELP_WORD = nullptr;
 // Text is in a code page that the system chooses at start-up (on POSIX it is always UTF-8).
 constexpr bool PLATFORM_CODE_PAGES = false;
+// Names that differ in the case of a letter are different files.
+constexpr bool PLATFORM_CASE_BLIND_NAMES = false;

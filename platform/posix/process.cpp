@@ -19,6 +19,8 @@ void keep_error(int code) { last_error = static_cast<uint32_t>(code); }
 
 uint32_t sys_last_error() { return last_error; }
 
+bool sys_path_too_long() { return last_error == static_cast<uint32_t>(ENAMETOOLONG); }
+
 const char* own_executable() { return executable.empty() ? nullptr : executable.c_str(); }
 
 // A signal that ends the shell first gives the terminal back its normal mode.

@@ -2,12 +2,37 @@
 #include "platform/platform.h"
 #include "platform/win32/last_error.h"
 
+#include <cstring>
 #include <windows.h>
 
-static SysHandle handle_or_none(HANDLE handle)
+// The ANSI calls take MAX_PATH bytes with the terminator. Past it they refuse the path as too
+// long; a relative path whose full form passes it comes back as not found instead.
+static bool full_path_too_long(const char* path)
+{
+    if (!path)
+        return false;
+    if (std::strlen(path) >= MAX_PATH)
+        return true;
+    char full[MAX_PATH];
+    // Too small a buffer gives the size needed, terminator included.
+    return GetFullPathNameA(path, MAX_PATH, full, nullptr) >= MAX_PATH;
+}
+
+uint32_t keep_path_error(const char* path, const char* other)
+{
+    uint32_t code = GetLastError();
+    bool not_found =
+        code == ERROR_PATH_NOT_FOUND || code == ERROR_FILE_NOT_FOUND || code == ERROR_INVALID_NAME;
+    if (not_found && (full_path_too_long(path) || full_path_too_long(other)))
+        code = ERROR_FILENAME_EXCED_RANGE;
+    keep_error(code);
+    return code;
+}
+
+static SysHandle handle_or_none(HANDLE handle, const char* path)
 {
     if (handle == INVALID_HANDLE_VALUE) {
-        keep_last_error();
+        keep_path_error(path);
         return SYS_NO_HANDLE;
     }
     return reinterpret_cast<SysHandle>(handle);
@@ -20,7 +45,8 @@ SysHandle sys_open_input(const char* name, bool inheritable)
 {
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, inheritable};
     return handle_or_none(CreateFileA(name, GENERIC_READ, 0, &security, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      FILE_ATTRIBUTE_NORMAL, nullptr),
+                          name);
 }
 
 SysHandle sys_open_output(const char* name, bool append)
@@ -31,7 +57,7 @@ SysHandle sys_open_output(const char* name, bool append)
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE && append)
         SetFilePointer(handle, 0, nullptr, FILE_END);
-    return handle_or_none(handle);
+    return handle_or_none(handle, name);
 }
 
 // Asking for no access at all passes every share mode, so a file held unshared can be compared.
@@ -97,10 +123,10 @@ uint32_t sys_make_pipe(SysHandle* read_end, SysHandle* write_end)
     return 0;
 }
 
-static bool succeeded(BOOL result)
+static bool succeeded(BOOL result, const char* path, const char* other = nullptr)
 {
     if (!result)
-        keep_last_error();
+        keep_path_error(path, other);
     return result != 0;
 }
 
@@ -108,20 +134,23 @@ uint32_t sys_get_attributes(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        keep_last_error();
+        keep_path_error(path);
     return attributes;
 }
 
 bool sys_set_attributes(const char* path, uint32_t attributes)
 {
-    return succeeded(SetFileAttributesA(path, attributes));
+    return succeeded(SetFileAttributesA(path, attributes), path);
 }
 
-bool sys_delete_file(const char* path) { return succeeded(DeleteFileA(path)); }
+bool sys_delete_file(const char* path) { return succeeded(DeleteFileA(path), path); }
 
-bool sys_remove_directory(const char* path) { return succeeded(RemoveDirectoryA(path)); }
+bool sys_remove_directory(const char* path) { return succeeded(RemoveDirectoryA(path), path); }
 
-bool sys_make_directory(const char* path) { return succeeded(CreateDirectoryA(path, nullptr)); }
+bool sys_make_directory(const char* path)
+{
+    return succeeded(CreateDirectoryA(path, nullptr), path);
+}
 
 bool sys_move(const char* from, const char* to)
 {
@@ -129,14 +158,20 @@ bool sys_move(const char* from, const char* to)
         return true;
     // A file going to another drive is copied and then removed; directories cannot be.
     if (GetLastError() == ERROR_NOT_SAME_DEVICE)
-        return succeeded(MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED));
-    keep_last_error();
+        return succeeded(MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED), from, to);
+    keep_path_error(from, to);
     return false;
 }
 
-bool sys_copy(const char* from, const char* to) { return succeeded(CopyFileA(from, to, FALSE)); }
+bool sys_copy(const char* from, const char* to)
+{
+    return succeeded(CopyFileA(from, to, FALSE), from, to);
+}
 
-bool sys_set_current_directory(const char* path) { return succeeded(SetCurrentDirectoryA(path)); }
+bool sys_set_current_directory(const char* path)
+{
+    return succeeded(SetCurrentDirectoryA(path), path);
+}
 
 size_t sys_get_current_directory(char* buffer, size_t size)
 {

@@ -11,3 +11,5 @@ constexpr const char* PLATFORM_BUILD = "Windows";
 constexpr const char* PLATFORM_HELP_WORD = "/?";
 // Text is in a code page that the system chooses at start-up (on POSIX it is always UTF-8).
 constexpr bool PLATFORM_CODE_PAGES = true;
+// File names match whatever the case of their letters: DIR names the entry dir.
+constexpr bool PLATFORM_CASE_BLIND_NAMES = true;

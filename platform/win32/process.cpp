@@ -53,6 +53,8 @@ void keep_error(uint32_t code) { last_error = code; }
 
 uint32_t sys_last_error() { return last_error; }
 
+bool sys_path_too_long() { return last_error == ERROR_FILENAME_EXCED_RANGE; }
+
 // Runs on the console's control thread. The C runtime puts the default action back before it
 // calls a handler; putting this one back at once keeps a second Ctrl-C an interrupt.
 static void on_signal(int number)

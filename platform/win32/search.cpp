@@ -37,7 +37,7 @@ SysSearch* sys_find_first(const char* pattern, FindData* entry)
     WIN32_FIND_DATAA found;
     HANDLE handle = FindFirstFileA(pattern, &found);
     if (handle == INVALID_HANDLE_VALUE) {
-        keep_last_error();
+        keep_path_error(pattern);
         return nullptr;
     }
     fill_entry(&found, entry);

@@ -62,6 +62,23 @@ TEST(DestinationMode, EverythingElseIsOneFile)
     EXPECT_EQ(destination_mode("c/", ATTR_INVALID), DEST_FILE);
 }
 
+TEST(NamesSameEntry, OnlyOtherLetterCasesOfTheSamePathWhereNamesIgnoreCase)
+{
+    EXPECT_TRUE(names_same_entry("dir", "DIR", true));
+    EXPECT_TRUE(names_same_entry("sub/dir", "Sub\\Dir", true));
+    EXPECT_TRUE(names_same_entry("file.TXT", "File.txt", true));
+    // The same letters move into the entry as before; another name, or one more slash, is
+    // another destination.
+    EXPECT_FALSE(names_same_entry("dir", "dir", true));
+    EXPECT_FALSE(names_same_entry("dir", "DIRS", true));
+    EXPECT_FALSE(names_same_entry("dirs", "DIR", true));
+    EXPECT_FALSE(names_same_entry("dir", "DIR/", true));
+    EXPECT_FALSE(names_same_entry("dir", "dim", true));
+    EXPECT_FALSE(names_same_entry("a[", "A{", true)); // no case pair outside the letters
+    // Where names keep their case, DIR is another file.
+    EXPECT_FALSE(names_same_entry("dir", "DIR", false));
+}
+
 using SetDestination = FileutilTest;
 
 TEST_F(SetDestination, DirectoryGetsASlashAndATail)
@@ -86,19 +103,28 @@ TEST_F(SetDestination, DriveTailFollowsTheText)
     EXPECT_EQ(ctx.dest_tail, ctx.dest_path + 2);
 }
 
+// A path of `length` bytes in folders of 99-byte names, which every file system takes.
+static std::string deep_path(size_t length, char letter)
+{
+    std::string path;
+    while (path.size() < length)
+        path += path.size() % 100 == 99 ? '/' : letter;
+    return path;
+}
+
 TEST_F(SetDestination, RefusesTextThatLeavesNoRoom)
 {
-    std::string file(DEST_PATH_SIZE - 1, 'f'); // 79 bytes and the terminator: fits exactly
+    std::string file = deep_path(DEST_PATH_SIZE - 1, 'f'); // with the terminator: fits exactly
     EXPECT_TRUE(set_destination(file.c_str(), &ctx));
     EXPECT_EQ(take_output(), "");
     file += 'f';
     EXPECT_FALSE(set_destination(file.c_str(), &ctx));
     EXPECT_EQ(take_output(), file + ":path too long\n");
     // A directory needs one byte more for its slash.
-    std::string fits(DEST_PATH_SIZE - 2, 'd');
-    std::string over(DEST_PATH_SIZE - 1, 'd');
-    std::filesystem::create_directory(fits);
-    std::filesystem::create_directory(over);
+    std::string fits = deep_path(DEST_PATH_SIZE - 2, 'd');
+    std::string over = fits + "d";
+    std::filesystem::create_directories(fits);
+    std::filesystem::create_directories(over);
     EXPECT_TRUE(set_destination(fits.c_str(), &ctx));
     EXPECT_EQ(ctx.dest_tail, ctx.dest_path + DEST_PATH_SIZE - 1);
     EXPECT_FALSE(set_destination(over.c_str(), &ctx));
