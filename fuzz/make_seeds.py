@@ -25,7 +25,8 @@ def seeds_for(target):
         for l in lines:
             for m in re.findall(r"echo ([^;>|&]*)", l):
                 words.append(b"\0".join(w.encode("utf-8", "surrogateescape") for w in m.split()))
-        return words + [b"a b\0\0it's\0$HOME\0`x`\0a;b\0x\ny\0\\"]
+        return words + [b"a b\0\0it's\0$HOME\0`x`\0a;b\0x\ny\0\\",
+                        b">victim\0|\0;x\0<3 love\0&\0>>e\0<>"]
     if target == "read_word":
         # A backquoted loop that only the watchdog's interrupt ends: `~` expands to the empty
         # home of the jail and makes `lwh~ile du ...` an `lwhile`.

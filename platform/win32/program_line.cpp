@@ -11,8 +11,8 @@
 // language's own way to write one, then an expansion of the current directory's first zero
 // characters, which is always empty and leaves no percent sign open to start a variable name
 // (cmd.exe keeps a lone percent sign as it is; Wine's takes two as a pair). A line break would
-// end the command whatever the quoting: such an argument is refused. /c takes the first and last quote of its line away, so the whole
-// command stands in one more pair.
+// end the command whatever the quoting: such an argument is refused. /c takes the first and last
+// quote of its line away, so the whole command stands in one more pair.
 #include "program_line.h"
 
 #include <cstring>

@@ -7,11 +7,28 @@
 #include "platform/win32/last_error.h"
 #include "program_line.h"
 
+#include <cstring>
 #include <windows.h>
 
 static bool programs_disabled;
 
 void sys_disable_programs(bool disabled) { programs_disabled = disabled; }
+
+// Whether the name ends in the extension (".bat"), letters in any case.
+static bool has_extension(const char* path, const char* extension)
+{
+    size_t length = std::strlen(path);
+    size_t wanted = std::strlen(extension);
+    return length >= wanted && _stricmp(path + length - wanted, extension) == 0;
+}
+
+bool sys_is_program(const char* path)
+{
+    // The system starts a batch file through its command interpreter.
+    DWORD type;
+    return GetBinaryTypeA(path, &type) || has_extension(path, ".bat") ||
+           has_extension(path, ".cmd");
+}
 
 struct ChildHandles {
     HANDLE standard[3];

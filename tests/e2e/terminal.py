@@ -209,11 +209,12 @@ class Terminal:
                 pass
         return self.status
 
-    def wait(self, condition, what, deadline=DEADLINE, settle=True):
-        """Until condition() holds (and, with settle, still holds once the program is quiet)."""
+    def wait(self, condition, what, deadline=DEADLINE, settle=True, quiet=QUIET):
+        """Until condition() holds (and, with settle, still holds once the program has been
+        quiet for `quiet` seconds)."""
         end = time.monotonic() + deadline
         while True:
-            if condition() and not (settle and self.pump(QUIET)):
+            if condition() and not (settle and self.pump(quiet)):
                 return
             left = end - time.monotonic()
             if left <= 0:
