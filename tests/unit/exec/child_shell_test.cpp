@@ -48,3 +48,22 @@ TEST(ChildShellState, NoStateOrABrokenOneIsIgnoredAndRemoved)
         EXPECT_EQ(sys_env_length(CHILD_STATE_VARIABLE), 0u);
     }
 }
+
+TEST(ChildShellState, AFullStoreArrivesWhole)
+{
+    ShellContext* ctx = fresh_context();
+    func_define(ctx, "big");
+    ctx->options |= OPT_DEFINING;
+    std::string line(60, 'x');
+    for (int i = 0; i < 66; ++i)
+        func_add_line(ctx, line.c_str());
+    func_add_line(ctx, std::string(47, 'y').c_str()); // the last byte of the store
+    func_add_line(ctx, "}");
+    ASSERT_NE(func_find(ctx, "big"), nullptr);
+    std::string sent(func_find(ctx, "big"));
+    EXPECT_EQ(sent.size(), DEFINITIONS_SIZE - 6); // "big", two NULs and the terminator
+    StateHandOver hand_over(ctx, true);
+    ctx = fresh_context();
+    ASSERT_TRUE(take_over_state(ctx));
+    EXPECT_EQ(func_find(ctx, "big"), sent);
+}
