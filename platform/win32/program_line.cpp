@@ -54,6 +54,25 @@ bool names_batch_file(const char* line)
     return ends_with_batch_extension(name, static_cast<size_t>(end - name));
 }
 
+bool program_file_exists(const char* line)
+{
+    const char* name = nullptr;
+    const char* end = program_end(line, &name);
+    constexpr int NAME_UNITS = 1024;
+    char narrow[NAME_UNITS];
+    size_t length = static_cast<size_t>(end - name);
+    if (length >= sizeof narrow)
+        return true;
+    std::memcpy(narrow, name, length);
+    narrow[length] = 0;
+    wchar_t wide[NAME_UNITS], found[NAME_UNITS];
+    if (MultiByteToWideChar(CP_ACP, 0, narrow, -1, wide, NAME_UNITS) == 0)
+        return true;
+    if (std::strpbrk(narrow, "\\/:"))
+        return GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
+    return SearchPathW(nullptr, wide, nullptr, NAME_UNITS, found, nullptr) != 0;
+}
+
 struct LineOut {
     char* pos;
     char* end;

@@ -11,6 +11,10 @@ constexpr size_t PROGRAM_LINE_SIZE = 32768;
 // blanks at the end, which the system ignores, do not hide it).
 bool names_batch_file(const char* line);
 
+// Whether the program word of `line` names a file that exists, given with its folder or found
+// by the system's search for programs; a name too long to look up counts as found.
+bool program_file_exists(const char* line);
+
 // The line for cmd.exe that runs the batch file of `line` with every argument as text:
 // `cmd.exe /d /e:ON /v:OFF /c ""NAME" ARG..."`, each argument of the line (cut by the rules of
 // Windows programs) written so that cmd.exe takes every byte of it literally. 0, or the error

@@ -114,6 +114,11 @@ static uint32_t choose_program(const char* text, ProgramLine* out)
         if (length == 0 || length >= PROGRAM_LINE_SIZE)
             return keep_last_error();
     } else if (names_batch_file(text)) {
+        // cmd.exe would report a missing file itself, as a program that ran and failed.
+        if (!program_file_exists(text)) {
+            keep_error(ERROR_FILE_NOT_FOUND);
+            return ERROR_FILE_NOT_FOUND;
+        }
         char batch_line[PROGRAM_LINE_SIZE];
         if (uint32_t code = make_batch_line(text, batch_line, sizeof batch_line)) {
             keep_error(code);
