@@ -7,10 +7,9 @@
 // with delayed expansion off (/v:OFF), and writes each argument, cut from the line by the
 // rules every other program uses, so that cmd.exe takes it as text: between double quotes
 // (where only quotes and percent signs still mean something), a quote doubled (which keeps
-// cmd.exe inside the quotes), and a percent sign as %%%cd:~,%: two percent signs, the batch
-// language's own way to write one, then an expansion of the current directory's first zero
-// characters, which is always empty and leaves no percent sign open to start a variable name
-// (cmd.exe keeps a lone percent sign as it is; Wine's takes two as a pair). A line break would
+// cmd.exe inside the quotes), and a percent sign followed by an expansion of the current
+// directory's first zero characters, %cd:~,%, which is always empty and leaves no percent sign
+// open to start a variable name. A line break would
 // end the command whatever the quoting: such an argument is refused. /c takes the first and last
 // quote of its line away, so the whole command stands in one more pair.
 #include "program_line.h"
@@ -133,6 +132,19 @@ static bool plain_byte(unsigned char c)
            std::strchr("-_./\\:+@#$~'[]{}?*`", c) != nullptr;
 }
 
+// A percent sign as cmd.exe reads it back as one. On its command line cmd.exe keeps a percent
+// sign that starts no name as it is, so "%%cd:~,%" is one; Wine's cmd.exe takes two as a pair
+// there, as a batch file would, and needs "%%%cd:~,%" for the same single sign.
+static const char* percent_for_cmd()
+{
+    static const char* const text = [] {
+        HMODULE system = GetModuleHandleA("ntdll.dll");
+        bool wine = system && GetProcAddress(system, "wine_get_version") != nullptr;
+        return wine ? "%%%cd:~,%" : "%%cd:~,%";
+    }();
+    return text;
+}
+
 // Writes an argument for cmd.exe; false when it holds a byte that no quoting makes safe.
 static bool put_for_cmd(LineOut* out, const char* text, bool always_quoted)
 {
@@ -146,7 +158,7 @@ static bool put_for_cmd(LineOut* out, const char* text, bool always_quoted)
         out->put('"');
     for (; *text; ++text) {
         if (*text == '%')
-            out->put_text("%%%cd:~,%");
+            out->put_text(percent_for_cmd());
         else if (*text == '"')
             out->put_text("\"\"");
         else
