@@ -114,6 +114,9 @@ static std::string deep_path(size_t length, char letter)
 
 TEST_F(SetDestination, RefusesTextThatLeavesNoRoom)
 {
+    // On Windows the system refuses such paths first (the end-to-end cases show that).
+    if (!long_paths_possible())
+        GTEST_SKIP() << "no path of 319 bytes on this system";
     std::string file = deep_path(DEST_PATH_SIZE - 1, 'f'); // with the terminator: fits exactly
     EXPECT_TRUE(set_destination(file.c_str(), &ctx));
     EXPECT_EQ(take_output(), "");
