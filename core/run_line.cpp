@@ -3,6 +3,7 @@
 
 #include "console/output.h"
 #include "core/builtins.h"
+#include "core/open_levels.h"
 #include "exec/command.h"
 #include "exec/functions.h"
 #include "parse/read_word.h"
@@ -21,16 +22,17 @@ constexpr size_t BODY_COPY_SIZE = DEFINITIONS_SIZE;
 
 // The storage of one line, sized from its length. Every word takes at least one byte of the
 // line, so a list of L + 1 entries always has room; the argument vector needs one more entry
-// for insert_shell_name.
+// for insert_shell_name. Beside each word: whether it is an operator of the line's own text.
 template <size_t L> struct LineStorage {
     std::array<char, L + WORD_AREA_MARGIN> area;
     std::array<char*, L + 1> words;
+    std::array<bool, L + 1> operators;
     std::array<char*, L + 2> argv;
 };
 
 // The number of words, or -1 when the expanded words outgrow the area: the line is then
 // refused, since a cut or empty word could make it do something else than it says.
-static int split_words(const char* text, char* area, size_t area_size, char** list,
+static int split_words(const char* text, char* area, size_t area_size, char** list, bool* operators,
                        ShellContext* ctx)
 {
     char* p = area;
@@ -42,6 +44,7 @@ static int split_words(const char* text, char* area, size_t area_size, char** li
             break;
         if (p >= area_end)
             return -1;
+        operators[n] = starts_operator(text);
         list[n++] = p;
         text = read_word(p, static_cast<size_t>(area_end - p), text, ctx);
         if (ctx->word_cut)
@@ -52,15 +55,34 @@ static int split_words(const char* text, char* area, size_t area_size, char** li
     return n;
 }
 
-static int32_t run_commands(char** argv, char** words, ShellContext* ctx)
+// Closes the pipe `fed` when it is still pending: the command meant to read it has ended
+// without a program taking it, and a later program must not read stale output.
+static void close_unread_pipe(SysHandle fed, ShellContext* ctx)
 {
-    while (*words) {
-        words = next_command(argv, words, ctx);
+    if (fed == SYS_NO_HANDLE || ctx->pending_pipe != fed)
+        return;
+    sys_close(fed);
+    ctx->pending_pipe = SYS_NO_HANDLE;
+}
+
+// A pipe goes to the command after its `|`; one left by a line that ends with `|` waits for
+// the first program of a later line.
+static int32_t run_commands(char** argv, char** words, const bool* operators, ShellContext* ctx)
+{
+    char** rest = words;
+    bool after_bar = false;
+    while (*rest) {
+        rest = next_command(argv, rest, operators + (rest - words), ctx);
+        SysHandle fed = after_bar ? ctx->pending_pipe : SYS_NO_HANDLE;
+        after_bar = (ctx->options & OPT_PIPE) != 0;
         int32_t result = run_one(argv, ctx);
+        close_unread_pipe(fed, ctx);
         ctx->status = result;
         if (result < 0) {
             out_fmt_line("%s:command error(%d)", argv[0] ? argv[0] : "",
                          static_cast<int32_t>(ctx->exit_code));
+            if (after_bar) // the command after the `|` is dropped with the line
+                close_unread_pipe(ctx->pending_pipe, ctx);
             break;
         }
     }
@@ -92,15 +114,15 @@ template <size_t L> [[gnu::noinline]] static int32_t run_words(const char* text,
     }
     LineStackShare share(sizeof(LineStorage<L>));
     LineStorage<L> storage;
-    int count =
-        split_words(text, storage.area.data(), storage.area.size(), storage.words.data(), ctx);
+    int count = split_words(text, storage.area.data(), storage.area.size(), storage.words.data(),
+                            storage.operators.data(), ctx);
     if (count < 0) {
         out_error("vrel", ":line too long");
         return ctx->status = -1;
     }
     if (count == 0)
         return 0;
-    return run_commands(storage.argv.data(), storage.words.data(), ctx);
+    return run_commands(storage.argv.data(), storage.words.data(), storage.operators.data(), ctx);
 }
 
 int32_t run_line(const char* text, ShellContext* ctx)
@@ -170,6 +192,7 @@ int32_t call_function(char** argv, const char* body, ShellContext* ctx)
         return -1;
     std::array<char, BODY_COPY_SIZE> copy;
     char* end = copy_bounded(copy.data(), body, copy.size());
+    OpenLevels levels(ctx, argv[0]);
     int32_t status = 0;
     char* line = copy.data();
     while (line < end) {
@@ -186,6 +209,7 @@ int32_t call_function(char** argv, const char* body, ShellContext* ctx)
             break;
         line = stop + 1;
     }
+    close_open_levels(&levels);
     return status;
 }
 

@@ -2,6 +2,7 @@
 #include "core/script.h"
 
 #include "console/output.h"
+#include "core/open_levels.h"
 #include "core/run_line.h"
 #include "exec/command.h"
 #include "parse/strings.h"
@@ -144,6 +145,7 @@ int32_t builtin_source(char** words, ShellContext* ctx)
     if (!reader_open(&reader, words[0]))
         return 0; // a script that cannot be opened is skipped without a word
     std::array<char, SCRIPT_LINE_MAX + 1> line;
+    OpenLevels levels(ctx, words[0]);
     int32_t status = 0;
     for (uint32_t number = 1; reader_line(&reader, line.data(), SCRIPT_LINE_MAX); ++number) {
         if (reader.ending == READER_CUT) {
@@ -157,17 +159,20 @@ int32_t builtin_source(char** words, ShellContext* ctx)
         if (status < 0)
             break;
     }
+    close_open_levels(&levels);
     return status;
 }
 
 int32_t builtin_eval(char** words, ShellContext* ctx)
 {
+    OpenLevels levels(ctx, "eval");
     int32_t status = 0;
     for (; *words; ++words) {
         status = run_line(*words, ctx);
         if (status < 0)
             break;
     }
+    close_open_levels(&levels);
     return status;
 }
 

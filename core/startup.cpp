@@ -4,6 +4,7 @@
 #include "core/read_eval_loop.h"
 #include "core/run_line.h"
 #include "core/script.h"
+#include "exec/child_shell.h"
 #include "exec/functions.h"
 #include "parse/strings.h"
 
@@ -46,14 +47,28 @@ static const char* skip_option(const char* text, const char* option)
     return text[0] == option[0] && text[1] == option[1] ? text + 2 : text;
 }
 
+// The shell's own name, as the system's command-line rules end it: a name that begins with a
+// double quote ends at the next one (it may hold blanks), any other at the first blank.
+static const char* skip_program_name(const char* line)
+{
+    if (*line == '"') {
+        const char* close = std::strchr(line + 1, '"');
+        return close ? close + 1 : line + std::strlen(line);
+    }
+    while (static_cast<unsigned char>(*line) > 0x20)
+        ++line;
+    return line;
+}
+
 void shell_main()
 {
     ShellContext* ctx = &shell_context;
-    const char* rest = sys_command_line();
-    while (static_cast<unsigned char>(*rest) > 0x20)
-        ++rest; // the shell's own name; quotes are not interpreted
+    const char* rest = skip_program_name(sys_command_line());
     init_context(ctx);
     rest = skip_blanks(rest);
+    // A child shell goes on with its parent's state and runs its one command, nothing else.
+    if (take_over_state(ctx))
+        sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
     const char* after_f = skip_option(rest, "-f");
     if (after_f == rest)
         run_line(STARTUP_LINE, ctx);

@@ -2,6 +2,7 @@
 #include "exec/command.h"
 
 #include "console/output.h"
+#include "exec/child_shell.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
@@ -25,45 +26,41 @@ static bool take_separator(char first, ShellContext* ctx)
     return false;
 }
 
-// Reads the operator `word` ('<' or '>' first) and its file name, which is the rest of the
-// word or else the next word, whatever that is. Returns the rest of the word list.
-static char** take_redirection(char* word, char** words, ShellContext* ctx)
+// Records the redirection an operator word ('<' or '>' first) makes; returns the path it sets.
+static char** redirection_target(const char* op, ShellContext* ctx)
 {
-    char** target = word[0] == '<' ? &ctx->in_path : &ctx->out_path;
-    char* p = word;
-    if (p[1] == '>') {
+    char** target = op[0] == '<' ? &ctx->in_path : &ctx->out_path;
+    if (op[1] == '>') {
         ctx->redir_flags |= REDIR_APPEND; // for every output file of the command
-        ++p;
+        ++op;
     }
-    if (p[1] == 'e') {
+    if (op[1] == 'e')
         target = &ctx->err_path;
-        ++p;
-    }
-    ++p;
-    if (*p)
-        *target = p;
-    else if (*words)
-        *target = *words++;
     ctx->redir_flags |= REDIR_ANY;
-    return words;
+    return target;
 }
 
-char** next_command(char** argv, char** words, ShellContext* ctx)
+char** next_command(char** argv, char** words, const bool* operators, ShellContext* ctx)
 {
     ctx->in_path = nullptr;
     ctx->out_path = nullptr;
     ctx->err_path = nullptr;
     ctx->redir_flags = 0;
     ctx->options &= ~(OPT_NOWAIT | OPT_PIPE);
-    // Only the first byte makes an operator, so a quoted or expanded ";" separates too.
+    // A word out of quotes or an expansion is data whatever its bytes: `echo "|"` prints.
     while (*words) {
         char* word = *words++;
+        if (!*operators++) {
+            *argv++ = word;
+            continue;
+        }
         if (take_separator(word[0], ctx))
             break;
-        if (word[0] == '<' || word[0] == '>')
-            words = take_redirection(word, words, ctx);
-        else
-            *argv++ = word;
+        char** target = redirection_target(word, ctx);
+        if (*words) { // the file name is the next word, whatever that is
+            *target = *words++;
+            ++operators;
+        }
     }
     *argv = nullptr;
     return words;
@@ -188,6 +185,7 @@ int32_t run_external(char** argv, ShellContext* ctx)
         ctx->pending_pipe = read_end;
         pipe_out.reset(write_end);
     }
+    StateHandOver hand_over(ctx, (ctx->redir_flags & REDIR_SHELL) != 0);
     return start_redirected(line, ctx, pipe_in.handle, pipe_out.handle);
 }
 

@@ -118,14 +118,19 @@ static bool append_line(ShellContext* ctx, char* last, const char* line)
     return true;
 }
 
+void func_end_definition(ShellContext* ctx)
+{
+    ctx->options &= ~OPT_DEFINING;
+    refusing_lines = false;
+}
+
 void func_add_line(ShellContext* ctx, const char* line)
 {
     line = skip_blanks(line);
     if (*line == '#' || *line == '{')
         return;
     if (*line == '}') {
-        ctx->options &= ~OPT_DEFINING;
-        refusing_lines = false;
+        func_end_definition(ctx);
         return;
     }
     char* last = last_record(ctx);

@@ -10,6 +10,8 @@ void func_remove(ShellContext* ctx, const char* name);
 bool func_define(ShellContext* ctx, const char* name);
 // Adds a body line to the last function, or ends a definition on "}".
 void func_add_line(ShellContext* ctx, const char* line);
+// Ends the definition being collected, as a "}" line would.
+void func_end_definition(ShellContext* ctx);
 // Fills the store's key-action table with the defaults.
 void reset_key_actions(FunctionStore* store);
 

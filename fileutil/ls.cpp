@@ -66,12 +66,17 @@ static void list_short(const FindData* entry, const char* path)
     if (!end)
         return;
     column_counter = (column_counter + 1) % LS_COLUMNS;
-    if (column_counter == 0)
-        end = copy_end(end, "\r\n");
-    // Columns are screen columns: a name of 20 or more gets no padding, the next one follows it.
+    if (column_counter == 0) {
+        copy_end(end, "\r\n");
+        out_str(line);
+        return;
+    }
+    // Columns are screen columns. A name of 20 or more gets one blank, so that it never runs
+    // into the next; append_path left room for it.
     long columns = text_columns(line, 0, static_cast<size_t>(end - line));
-    for (; column_counter != 0 && columns < LS_COLUMN_WIDTH; ++columns)
+    do
         *end++ = ' ';
+    while (++columns < LS_COLUMN_WIDTH);
     *end = 0;
     out_str(line);
 }

@@ -248,11 +248,13 @@ char* quote_word(char* out, char* end, const char* word)
     return line.full ? nullptr : line.pos;
 }
 
+bool starts_operator(const char* text) { return *text != 0 && char_index("><|&;", *text) != 0; }
+
 const char* read_word(char* out, size_t out_size, const char* text, ShellContext* ctx)
 {
     WordOut word = {out, out + out_size, false};
     const char* p = skip_blanks(text);
-    if (*p != 0 && char_index("><|&;", *p) != 0)
+    if (starts_operator(p))
         p = read_operator(&word, p);
     else
         p = read_ordinary(&word, p, ctx);

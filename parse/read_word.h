@@ -13,6 +13,10 @@ constexpr size_t EXPANSION_SIZE = 1024; // a backquoted command or a value of a 
 // a longer word is cut (ctx->word_cut says so) and nothing more of it is expanded or run, but
 // it is read to its end all the same. Returns the position in text where it stopped.
 const char* read_word(char* out, size_t out_size, const char* text, ShellContext* ctx);
+// True when a word that starts at text (blanks skipped) is an operator word: its first byte is
+// one of "><|&;" in the text itself, not out of quotes, escapes or expansions. Only such words
+// separate commands or redirect.
+bool starts_operator(const char* text);
 // Copies the name at the start of text (a run of name bytes, or braced text) into dst, which
 // holds NAME_SIZE bytes (longer names are cut); returns the position behind the name.
 const char* scan_name(char* dst, const char* text);

@@ -87,7 +87,9 @@ void sys_init(int argc, char** argv)
     for (int i = 0; i < argc; ++i) {
         if (i > 0)
             command_line += ' ';
-        command_line += argv[i];
+        // The name is read back by the command-line rules: one that holds a blank is quoted.
+        bool quoted = i == 0 && strpbrk(argv[0], " \t") && !strchr(argv[0], '"');
+        command_line += quoted ? '"' + std::string(argv[i]) + '"' : std::string(argv[i]);
     }
     remember_executable();
     find_script_words(argc, argv);

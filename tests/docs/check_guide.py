@@ -31,8 +31,8 @@ one per line:
 The environment is otherwise PATH=/usr/local/bin:/usr/bin:/bin, HOME, LANG=C.UTF-8 and TZ=UTC.
 
 A block whose fence is ```vrel-screen shows a terminal instead: `vrel -f` runs on a
-pseudo-terminal with the prompt "$ ", the keys of its `keys:` directive are typed, and the
-block is the screen afterwards, line by line (after a last <Enter>, the prompt waiting for the
+pseudo-terminal of 80 columns and 24 rows (tests/e2e/terminal.py) with the prompt "$ ", the
+keys of its `keys:` directive are typed, and the block is the screen afterwards, row by row (after a last <Enter>, the prompt waiting for the
 next line is left out).
 Keys are text and names in angle brackets: <Enter>, <Tab>, <Up>, <Down>, <Left>, <Right>,
 <Home>, <End>, <Backspace>, <Ctrl-X> for a letter X. Each key is typed once the shell has gone
@@ -43,22 +43,18 @@ example failed.
 """
 import argparse
 import os
-import pty
 import re
-import select
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
-import termios
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import terminal  # noqa: E402
 
 SHOWN_HOME = "/home/ada"
 TIMEOUT = 60  # only a hang is a fault: a loaded machine may take seconds to answer
-QUIET = 0.3  # seconds without output after which the shell is taken to wait for a key
 LAST_QUIET = 2.0  # after the last key nothing later can pick up a late rest of the output
-FIRST_OUTPUT = 30.0  # every key of the examples makes the shell write something
 NAMED_KEYS = {"Enter": b"\r", "Tab": b"\t", "Up": b"\x1b[A", "Down": b"\x1b[B",
               "Right": b"\x1b[C", "Left": b"\x1b[D", "Home": b"\x1b[H", "End": b"\x1b[F",
               "Backspace": b"\x7f"}
@@ -196,81 +192,24 @@ def parse_keys(text):
     return keys
 
 
-def render_screen(data):
-    """The lines a terminal shows after data: carriage return, line feed and backspace move
-    the cursor, other bytes are written where it stands; trailing blanks are dropped."""
-    rows = [[]]
-    row = col = 0
-    for byte in data.replace(b"\x1b[2J", b""):
-        if byte == 13:
-            col = 0
-        elif byte == 10:
-            row += 1
-            if row == len(rows):
-                rows.append([])
-        elif byte == 8:
-            col = max(col - 1, 0)
-        elif byte >= 32:
-            line = rows[row]
-            line.extend([32] * (col + 1 - len(line)))
-            line[col] = byte
-            col += 1
-    return [bytes(r).decode("utf-8", "replace").rstrip(" ") for r in rows]
-
-
-def wait_for_keys(fd):
-    """Waits until the shell reads keys in raw mode: before, the line discipline would take
-    them (an erase key, say)."""
-    deadline = time.monotonic() + TIMEOUT
-    while termios.tcgetattr(fd)[3] & termios.ICANON and time.monotonic() < deadline:
-        time.sleep(0.01)
-
-
-def read_until_quiet(fd, quiet=QUIET):
-    """What the shell writes after a key: waits up to FIRST_OUTPUT seconds for the first byte
-    (a slow build may take a while to answer), then until the output stops for QUIET."""
-    data = b""
-    deadline = time.monotonic() + TIMEOUT
-    while time.monotonic() < deadline:
-        ready, _, _ = select.select([fd], [], [], quiet if data else FIRST_OUTPUT)
-        if not ready:
-            break
-        try:
-            chunk = os.read(fd, 4096)
-        except OSError:
-            chunk = b""
-        if not chunk:
-            break
-        data += chunk
-    return data
-
-
 def run_screen(block, shell, scratch):
     env = environment(block, scratch)
     env.update(PS1='"\\$ "', TERM="dumb")
-    pid, fd = pty.fork()
-    if pid == 0:
-        os.chdir(scratch)
-        # The terminal does not echo: everything on the screen comes from the shell.
-        mode = termios.tcgetattr(0)
-        mode[3] &= ~termios.ECHO
-        termios.tcsetattr(0, termios.TCSANOW, mode)
-        os.execve(shell, [shell, "-f"], env)
+    screen = terminal.Terminal([shell, "-f"], env, scratch)
     try:
-        data = read_until_quiet(fd)
+        screen.wait(lambda: screen.log, "the first prompt")
         keys = parse_keys(block.keys)
         for number, key in enumerate(keys, 1):
-            wait_for_keys(fd)
-            os.write(fd, key)
-            data += read_until_quiet(fd, LAST_QUIET if number == len(keys) else QUIET)
+            # Each key once the shell has answered the one before and gone quiet.
+            written = len(screen.log)
+            screen.type(key)
+            screen.wait(lambda: len(screen.log) > written, "an answer to %r" % key,
+                        quiet=LAST_QUIET if number == len(keys) else terminal.QUIET)
+    except AssertionError as error:
+        return ["(%s)" % error]
     finally:
-        try:
-            os.kill(pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-        os.waitpid(pid, 0)
-        os.close(fd)
-    lines = render_screen(data.replace(scratch.encode(), SHOWN_HOME.encode()))
+        screen.close()
+    lines = [row.replace(scratch, SHOWN_HOME) for row in screen.rows()]
     while lines and not lines[-1]:
         lines.pop()
     if block.keys.endswith("<Enter>") and lines:

@@ -25,8 +25,7 @@ A case file holds cases, each opened by a line "=== name". Directives, one per l
 
 Under Wine the shell is started through the launcher, which hands vrel.exe the exact command
 line, as a Windows console would; carriage returns before line feeds are removed from output.
-The Wine prefix is made quietly on first use (also alone, with --prepare-wine) and one Wine
-session serves all cases.
+The Wine prefix is made quietly on first use (wine.py) and one Wine session serves all cases.
 Setup commands find the shell's own path in $VREL.
 With --encoding (the shell's code page, a Python codec: utf-8, cp1252, cp932) the expected
 texts (out, err, after-out) and stdin, written in UTF-8 in the case file, are compared and
@@ -38,14 +37,14 @@ Text "$CASEDIR" in any directive value is replaced by the scratch directory's pa
 as the Z: path with backslashes, in `run`/`args`/`env` only).
 """
 import argparse
-import fcntl
 import os
 import re
 import shutil
 import subprocess
-import time
 import sys
 import tempfile
+
+import wine
 
 DIRECTIVES = ("platform", "encoding", "setup", "env", "unset", "stdin", "run", "args", "out", "out-raw",
               "err", "err-raw", "exit", "after", "after-out", "after-raw", "timeout")
@@ -182,10 +181,6 @@ def parse_cases(path):
     return cases
 
 
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
 def recode(data, encoding):
     """UTF-8 bytes of a case file in the shell's encoding; \\xNN bytes that are no UTF-8 stay."""
     return data.decode("utf-8", "surrogateescape").encode(encoding, "surrogateescape")
@@ -220,13 +215,8 @@ def run_case(case, options):
         env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": work, "LANG": "C.UTF-8"}
         env.update(options.locale_env)
         if options.platform == "windows":
-            for name, value in os.environ.items():
-                if name.startswith("WINE") or name in ("DISPLAY", "XDG_RUNTIME_DIR"):
-                    env[name] = value
-            env.setdefault("WINEPREFIX", os.path.join(os.path.expanduser("~"), ".wine"))
-            env.setdefault("WINEDEBUG", "-all")
-            env["WINEDLLOVERRIDES"] = wine_overrides(env, NO_MENUS)
-        casedir = windows_path(work) if options.platform == "windows" else work
+            wine.wine_env(env)
+        casedir = wine.windows_path(work) if options.platform == "windows" else work
         for name in case.unset:
             env.pop(name, None)
         for name, value in case.env.items():
@@ -242,29 +232,30 @@ def run_case(case, options):
         if options.platform == "windows":
             report = os.path.join(tempfile.mkdtemp(prefix="vrel-launch-"), "report")
             shell_env["VREL_LAUNCH_LINE"] = tail
-            shell_env["VREL_LAUNCH_REPORT"] = windows_path(report)
+            shell_env["VREL_LAUNCH_REPORT"] = wine.windows_path(report)
             command = [options.wine, options.launcher, options.shell]
         else:
             # The POSIX command line is argv joined with single blanks: hand the tail over as
             # one argument per blank-separated piece, so that the joined line is exact.
             command = options.wrapper + [options.shell] + (tail.split(" ") if tail else [])
-        # A loaded machine can make Wine fail before the shell has run at all (the launcher
-        # then leaves no report, and Wine, told to be quiet, says nothing); nothing of the case
-        # ran, so it is tried again rather than failed for the machine's sake.
-        for attempt in range(3):
-            try:
-                result = subprocess.run(command, cwd=work, env=shell_env,
-                                        input=recode(case.stdin, options.encoding),
-                                        capture_output=True, timeout=timeout)
-            except subprocess.TimeoutExpired:
-                return ["timed out after %s s" % timeout]
-            if not report or os.path.exists(report):
-                break
-            print("note: Wine did not run the shell for %s (exit code %d, %r); trying again"
-                  % (case.name, result.returncode, result.stderr[:200]), flush=True)
-            time.sleep(1)
-        if report:
-            shutil.rmtree(os.path.dirname(report), ignore_errors=True)
+
+        def start():
+            result = subprocess.run(command, cwd=work, env=shell_env,
+                                    input=recode(case.stdin, options.encoding),
+                                    capture_output=True, timeout=timeout)
+            # The launcher leaves its report once the shell ran.
+            if report and not os.path.exists(report):
+                raise wine.NotStarted("exit code %d, %r" % (result.returncode,
+                                                            result.stderr[:200]))
+            return result
+
+        try:
+            result = wine.started_again(start, "the shell for " + case.name)
+        except subprocess.TimeoutExpired:
+            return ["timed out after %s s" % timeout]
+        finally:
+            if report:
+                shutil.rmtree(os.path.dirname(report), ignore_errors=True)
         out, err = result.stdout, result.stderr
         code = result.returncode
         if options.platform == "windows":
@@ -297,61 +288,12 @@ def run_case(case, options):
         shutil.rmtree(work, ignore_errors=True)
 
 
-def default_wine():
-    # Debian's wine64 package keeps its loader out of PATH.
-    for candidate in (shutil.which("wine64"), "/usr/lib/wine/wine64", shutil.which("wine")):
-        if candidate and os.access(candidate, os.X_OK):
-            return candidate
-    return "wine"
-
-
-# Wine's menu builder would write .config and .local into HOME, the case's own directory.
-NO_MENUS = "winemenubuilder.exe=d"
-
-
-def wine_overrides(env, extra):
-    return ";".join(part for part in (env.get("WINEDLLOVERRIDES"), extra) if part)
-
-
-def prepare_wine(wine):
-    """Makes the Wine prefix on first use, quietly, and starts one Wine session for the cases."""
-    env = dict(os.environ)
-    env.setdefault("WINEDEBUG", "-all")
-    env.setdefault("WINEPREFIX", os.path.join(os.path.expanduser("~"), ".wine"))
-    env["WINEDLLOVERRIDES"] = wine_overrides(env, NO_MENUS)
-    quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
-             "stderr": subprocess.DEVNULL}
-    server = os.path.join(os.path.dirname(wine), "wineserver")
-    if not os.access(server, os.X_OK):
-        server = shutil.which("wineserver") or "wineserver"
-    # Another test run beside this one (a second CI, say) may be making the same prefix: one
-    # makes it while the other waits.
-    with open(env["WINEPREFIX"].rstrip("/") + ".vrel-lock", "w") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
-        if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
-            # Wine's first start makes the prefix and says so on standard error, which would
-            # spoil the first case; the Mono and Gecko installers are skipped.
-            subprocess.run([wine, "wineboot", "-i"],
-                           env=dict(env, WINEDLLOVERRIDES=wine_overrides(env, "mscoree,mshtml=")),
-                           **quiet)
-            subprocess.run([server, "-w"], env=env, **quiet)
-    # One server for all cases, kept five minutes after its last program (a slow stretch of a
-    # loaded machine must not end it between two cases). Wine's own background
-    # programs start with the first program of a session and keep its standard handles: they
-    # are started here, so that they hold no pipe of a case (whose run would then wait for
-    # them) and do not run in a case's directory.
-    subprocess.run([server, "-p300"], env=env, **quiet)
-    subprocess.run([wine, "wineboot"], env=env, **quiet)
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--shell")
     parser.add_argument("--platform", choices=("posix", "windows"), default="posix")
     parser.add_argument("--launcher")
-    parser.add_argument("--wine", default=default_wine())
-    parser.add_argument("--prepare-wine", action="store_true",
-                        help="only make the Wine prefix and start the wineserver")
+    parser.add_argument("--wine", default=wine.default_wine())
     parser.add_argument("--encoding", default="utf-8",
                         help="the code page of the shell's text, as a Python codec name")
     parser.add_argument("--locale", help="the locale Wine runs the shell in (LC_ALL)")
@@ -360,14 +302,12 @@ def main():
                         help="run the shell (and its child shells) under valgrind memcheck")
     parser.add_argument("files", nargs="*")
     options = parser.parse_args()
-    if options.platform == "windows" or options.prepare_wine:
-        prepare_wine(options.wine)
-        if options.prepare_wine:
-            return 0
+    if options.platform == "windows":
+        wine.prepare(options.wine)
     if not options.shell or not options.files:
         parser.error("--shell and at least one case file are needed")
     if options.platform == "windows":
-        options.shell = windows_path(os.path.abspath(options.shell))
+        options.shell = wine.windows_path(os.path.abspath(options.shell))
         options.launcher = os.path.abspath(options.launcher)
     options.locale_env = locale_environment(options.locale) if options.locale else {}
     options.wrapper = []

@@ -11,15 +11,15 @@ stages and for reading after a failure).
 """
 import argparse
 import os
-import pty
 import re
-import select
 import shutil
 import subprocess
 import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+import terminal  # noqa: E402
 # Building is slow on a loaded machine; only a hang this long is a fault.
 BUILD_LIMIT = 1800.0
 
@@ -55,44 +55,26 @@ def clean_env():
     return env
 
 
-def read_until(fd, wanted, limit, seen):
-    deadline = time.monotonic() + limit
-    while wanted not in seen:
-        left = deadline - time.monotonic()
-        if left <= 0 or not select.select([fd], [], [], left)[0]:
-            fail("no %r within %d s; the terminal showed:\n%s" % (wanted, limit, seen[-2000:]))
-        try:
-            chunk = os.read(fd, 4096)
-        except OSError:
-            chunk = b""
-        if not chunk:
-            fail("the command ended before %r; the terminal showed:\n%s" % (wanted, seen[-2000:]))
-        seen += chunk
-    return seen
-
-
 def check_start(command, clone):
     """Runs the start command on a terminal: the prompt shows, a line runs, exit leaves."""
-    prompt = (clone + "> ").encode()
+    prompt = clone + "> "
     began = time.monotonic()
-    pid, fd = pty.fork()
-    if pid == 0:
-        os.chdir(clone)
-        os.execve("/bin/sh", ["sh", "-c", command], clean_env())
-    seen = read_until(fd, prompt, BUILD_LIMIT, b"")
-    print("test_readme: a prompt after %.0f s of building" % (time.monotonic() - began))
-    seen = seen[seen.index(prompt) + len(prompt):]
-    os.write(fd, b"echo hello from vrel\r")
-    seen = read_until(fd, b"hello from vrel\r\n" + prompt, 30, seen)
-    os.write(fd, b"exit\r")
+    shell = terminal.Terminal(["/bin/sh", "-c", command], clean_env(), clone)
     try:
-        while os.read(fd, 4096):
-            pass
-    except OSError:
-        pass
-    _, status = os.waitpid(pid, 0)
-    if os.waitstatus_to_exitcode(status) != 0:
-        fail("the start command ended with %d" % os.waitstatus_to_exitcode(status))
+        row = shell.wait_prompt(prompt, -1, BUILD_LIMIT)
+        print("test_readme: a prompt after %.0f s of building" % (time.monotonic() - began))
+        shell.type("echo hello from vrel\r")
+        row = shell.wait_prompt(prompt, row) - shell.screen.scrolled
+        if shell.rows()[row - 1] != "hello from vrel":
+            raise AssertionError("the line's output is not shown:\n" + shell.dump())
+        shell.type("exit\r")
+        code = shell.wait_end()
+    except AssertionError as error:
+        fail(str(error))
+    finally:
+        shell.close()
+    if code != 0:
+        fail("the start command ended with %d" % code)
     # The shell alone: no test was built, so GoogleTest was not needed.
     if os.path.exists(os.path.join(clone, "build", "release", "tests")):
         fail("the start command configured the tests too")

@@ -1,0 +1,24 @@
+// open_levels.h: what a script, an eval or a function body left open, closed when it ends.
+#pragma once
+
+#include "core/shell.h"
+
+// The conditional level and definition mode as they stood when a script, an eval or a
+// function call began. A loop is one command and always ends with it, so none is ever open.
+struct OpenLevels {
+    ShellContext* ctx;
+    const char* name; // the script as written, "eval", or the function's name
+    int32_t if_level;
+    bool defining;
+    bool closed;
+    OpenLevels(ShellContext* c, const char* text_name);
+    OpenLevels(const OpenLevels&) = delete;
+    OpenLevels& operator=(const OpenLevels&) = delete;
+    // Closes what is still open without a word: the interrupt that abandoned the text said it.
+    ~OpenLevels();
+};
+
+// Closes every conditional level and the function definition that the text opened and left
+// open, with one line naming the text and what was open ("s.vsh:if without fi"), so that the
+// caller goes on as before the call.
+void close_open_levels(OpenLevels* levels);

@@ -1,0 +1,150 @@
+"""Scenes at the prompt, typed by terminal.py on the POSIX terminal and in Wine's console.
+
+Their form is in terminal.py's docstring. Unless `only` says otherwise a scene runs on both,
+and its screen is the same on both.
+"""
+import re
+
+from terminal import (BACKSPACE, CTRL_C, CTRL_D, CTRL_T, CTRL_U, DOWN, ENTER, F1, HOME, LEFT,
+                      RIGHT, TAB, UP, Scene, Step, line_rows)
+
+P = "vrel> "
+LONG_PROMPT = "p" * 69 + " "
+
+
+def ran(*lines):
+    """Rows of lines run one after another from an empty prompt, each with its output."""
+    return [row for line in lines for row in [P + line[0]] + list(line[1:])]
+
+
+def interrupted(command):
+    """A silent command started, then stopped by Ctrl-C within five seconds."""
+    return [Step("echo started; " + command + ENTER,
+                 screen=[P + "echo started; " + command, "started", "█"]),
+            Step(CTRL_C, busy=True, within=5.0,
+                 screen=[P + "echo started; " + command, "started", "^C", P + "█"])]
+
+
+WIDE_LINE = "echo " + "日" * 58  # at 120 columns its last character starts in the last column
+
+
+def wide_margin(keys, line, cursor):
+    return Step(keys, screen=line_rows("/tmp/w> ", line, cursor, 120, own_row=True))
+
+
+SCENES = [
+    Scene("insert in the middle",
+          Step("echo abc", screen=[P + "echo abc█"]),
+          Step(LEFT + LEFT + "x", screen=[P + "echo ax█bc"]),
+          Step(ENTER, screen=ran(("echo axbc", "axbc")) + [P + "█"])),
+    Scene("history prefix search",
+          Step("echo a" + ENTER, output=["a"]),
+          Step(": b" + ENTER, output=[]),
+          Step("echo c" + ENTER, output=["c"]),
+          Step("echo", screen=[P + "echo█"]),
+          Step(UP, screen=[P + "echo c█"]),
+          Step(UP, screen=[P + "echo a█"]),
+          Step(UP, screen=[P + "echo█"]),
+          Step(DOWN, screen=[P + "echo█"]),
+          Step(CTRL_U, screen=[P + "█"]),
+          Step("echo" + UP + UP, screen=[P + "echo a█"]),
+          Step(ENTER, output=["a"])),
+    Scene("tab cycles through matches",
+          Step("cat no", screen=[P + "cat no█"]),
+          Step(TAB, screen=[P + "cat note.txt█"]),
+          Step(TAB, screen=[P + "cat notice.txt█"]),
+          Step(TAB, screen=[P + "cat note.txt█"]),
+          Step(CTRL_U, screen=[P + "█"]),
+          Step(ENTER, screen=[P, P + "█"])),
+    Scene("tab keeps a colon inside a name",  # no such file name on Windows
+          Step("cp note.txt 12:30.log" + ENTER, output=["cp note.txt 12:30.log"]),
+          Step("cat 12:3" + TAB, screen=[P + "cat 12:30.log█"]),
+          Step(CTRL_U + ENTER, screen=[P, P + "█"]),
+          only=["posix"]),
+    Scene("function key inserts its scan code",  # F1 is 0 then 59, and 59 is ';'
+          Step("echo x" + F1, screen=[P + "echo x;█"]),
+          Step(ENTER, screen=ran(("echo x;", "x")) + [P + "█"])),
+    Scene("utf-8 characters move and rub out whole",  # Wine gives the wide one a single cell
+          Step("echo é日", screen=[P + "echo é日█"]),
+          Step(LEFT, screen=[P + "echo é█日"]),
+          Step(BACKSPACE, screen=[P + "echo █日"]),
+          Step(ENTER, screen=ran(("echo 日", "日")) + [P + "█"]),
+          only=["posix"]),
+    Scene("Ctrl-T runs a bound function",
+          Step("function c20 'echo [$1]'" + ENTER, output=[]),
+          Step("ctrlkey 20 128" + ENTER, output=[]),
+          Step("echo $<" + ENTER, screen=[P + "echo $<", "█"]),
+          Step("abc" + CTRL_T + "d", screen=[P + "echo $<", "abc[abc]", "d█"]),
+          Step(ENTER, screen=[P + "echo $<", "abc[abc]", "d", "abcd", P + "█"])),
+    Scene("Ctrl-C at the prompt shows nothing",
+          Step("ab", screen=[P + "ab█"]),
+          Step(CTRL_C, screen=[P + "ab█"]),
+          Step("c", screen=[P + "abc█"]),
+          Step(ENTER, screen=ran(("abc", "abc:command error(2)")) + [P + "█"])),
+    Scene("Ctrl-C during a program",
+          Step("sleep 2" + ENTER, screen=[P + "sleep 2", "█"]),
+          Step(CTRL_C, busy=True, screen=[P + "sleep 2", "^C", P + "█"]),
+          only=["posix"]),
+    Scene("Ctrl-C during work that writes",
+          # The loop writes, so the shell sees the interrupt at its next string; the screen
+          # scrolls, and the notice may cut a number's line short.
+          Step("repeat 4000000000 eval 'echo $/'" + ENTER, shows=re.compile(r"[0-9]+")),
+          Step(CTRL_C, busy=True, tail=[re.compile(r".*\^C"), P + "█"]),
+          Step("echo alive" + ENTER, tail=[P + "echo alive", "alive", P + "█"])),
+    Scene("Ctrl-C stops lwhile", *interrupted("lwhile true"), only=["posix"]),
+    Scene("Ctrl-C stops repeat", *interrupted("repeat 4000000000 :"), only=["posix"]),
+    Scene("two Ctrl-C leave the shell at its prompt",
+          interrupted("lwhile true")[0],
+          Step(CTRL_C + CTRL_C, busy=True, within=5.0, tail=["^C", P + "█"]),
+          only=["posix"]),
+    Scene("long line moves to a row of its own",
+          Step("0123456789", screen=[LONG_PROMPT + "0123456789", "█"]),
+          Step("A", screen=[LONG_PROMPT, "0123456789A█"]),
+          Step(CTRL_U, screen=[LONG_PROMPT, "█"]),
+          Step(ENTER, screen=[LONG_PROMPT, "", LONG_PROMPT + "█"]),
+          prompt=LONG_PROMPT, console_rules=True, only=["posix"]),
+    Scene("long line in the console moves down",
+          # The text that filled the prompt's row to its end put the console's cursor on the
+          # next row, and its backspace never goes up a row: the line comes one row lower.
+          Step("0123456789", screen=[LONG_PROMPT + "0123456789", "█"]),
+          Step("A", shows="0123456789A"),
+          Step(CTRL_U, tail=["█"]),
+          prompt=LONG_PROMPT, only=["wine"]),
+    Scene("wide characters at the right margin",
+          wide_margin(WIDE_LINE, WIDE_LINE, len(WIDE_LINE)),
+          wide_margin(CTRL_U, "", 0),
+          wide_margin(WIDE_LINE, WIDE_LINE, len(WIDE_LINE)),
+          wide_margin(LEFT * 3, WIDE_LINE, len(WIDE_LINE) - 3),
+          wide_margin(RIGHT * 2, WIDE_LINE, len(WIDE_LINE) - 1),
+          # Rubbing out the character before the cursor brings the last one back to the margin.
+          wide_margin(BACKSPACE, WIDE_LINE[:-1], len(WIDE_LINE) - 2),
+          prompt="/tmp/w> ", columns=120, console_rules=True, only=["posix"]),
+    Scene("accented line writes its file",
+          Step("echo café >é.txt", screen=[P + "echo café >é.txt█"]),
+          Step(ENTER, output=[], files={"é.txt": "café\n"}),
+          Step("ls *.txt" + ENTER, output=["note.txt            notice.txt          é.txt"]),
+          Step(UP + UP, screen=[P + "echo café >é.txt█"]),
+          Step(CTRL_U, screen=[P + "█"]),
+          Step(ENTER, output=[])),
+    Scene("keys move over and remove whole characters",
+          Step("echo àéxé", screen=[P + "echo àéxé█"]),
+          Step(LEFT + LEFT, screen=[P + "echo àé█xé"]),
+          Step(CTRL_D, screen=[P + "echo àé█é"]),
+          Step(BACKSPACE, screen=[P + "echo à█é"]),
+          Step(HOME + CTRL_D, screen=[P + "█cho àé"]),
+          Step("e" + ENTER, output=["àé"])),
+    Scene("tab completes an accented name",
+          Step("cat ét" + TAB, screen=[P + "cat été.log█"]),
+          Step(ENTER, output=["soleil"]),
+          files={"été.log": "soleil\n"}),
+    Scene("wide characters in the console",
+          # Wine's console gives a wide character one cell and the terminal two: its drawing of
+          # such a line cannot be compared, what the shell did with the keys can.
+          Step("echo 日本 >日本.txt" + ENTER, output=[], files={"日本.txt": "日本\n"}),
+          Step("echo 日本x" + LEFT + LEFT + BACKSPACE + ENTER, output=["本x"]),
+          only=["wine", "utf-8"]),
+    Scene("wide characters the code page lacks are dropped",
+          Step("echo 日x本", screen=[P + "echo x█"]),
+          Step(ENTER, output=["x"]),
+          only=["cp1252"]),
+]
