@@ -4,11 +4,16 @@
 #include "platform/platform.h"
 
 #include <cstddef>
+#include <cstdint>
+
+// The longest text a match can need: every byte a single quote written as four, and the quotes.
+constexpr size_t COMPLETION_TEXT_SIZE = 4 * sizeof FindData{}.cFileName + 4;
 
 // The search of one line input, kept from one line to the next.
 struct CompletionState {
     SearchOwner search;
-    FindData entry; // the last match
+    FindData entry;                  // the last match
+    char text[COMPLETION_TEXT_SIZE]; // the last match as it goes into the line
 };
 
 // Completion within one line: the routine's search, its pattern buffer and where matches go.
@@ -16,11 +21,15 @@ struct CompletionStep {
     CompletionState* state;
     char* pattern;
     size_t pattern_size;
-    size_t insert_at; // position in the line that a match replaces to the end
-    bool first;       // the next step starts a new search from the line
+    size_t insert_at;  // position in the line that a match replaces to the end
+    bool first;        // the next step starts a new search from the line
+    uint8_t quote = 0; // the quotes open at the insertion point
 };
 
-// Finds the next match for line: its name, or null when there is none (the line stays as it
-// is). The first step builds the pattern and the insertion point and starts a new search;
-// later ones take the next match, starting over after the last.
+// Finds the next match for line: the text that replaces the line from the insertion point, or
+// null when there is none (the line stays as it is). The text reads back as the match's name
+// alone, quoted where the name holds a blank, a quote or another byte the word reader acts on,
+// and closes the quotes open at the insertion point. "." and ".." are never offered. The first
+// step builds the pattern and the insertion point and starts a new search; later ones take the
+// next match, starting over after the last.
 const char* completion_next(CompletionStep* step, char* line);

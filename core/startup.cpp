@@ -4,6 +4,7 @@
 #include "core/read_eval_loop.h"
 #include "core/run_line.h"
 #include "core/script.h"
+#include "core/startup_words.h"
 #include "exec/child_shell.h"
 #include "exec/functions.h"
 #include "parse/strings.h"
@@ -69,6 +70,7 @@ void shell_main()
     // A child shell goes on with its parent's state and runs its one command, nothing else.
     if (take_over_state(ctx))
         sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
+    answer_help_or_version(rest);
     const char* after_f = skip_option(rest, "-f");
     if (after_f == rest)
         run_line(STARTUP_LINE, ctx);
@@ -78,7 +80,7 @@ void shell_main()
         sys_exit(static_cast<uint32_t>(builtin_source(script, ctx)));
     rest = skip_option(skip_blanks(after_f), "-c");
     if (*rest)
-        sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
+        sys_exit(static_cast<uint32_t>(run_command_text(rest, ctx)));
     // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
     // owners close its files and searches, and the loop starts again with a new prompt.
     sys_on_interrupt(on_interrupt); // it stays in force, so every Ctrl-C is one interrupt

@@ -10,7 +10,8 @@
 
 // The banner of $VERSION and the notice that follows it.
 constexpr const char* VERSION_TEXT =
-    "vrel 0.1.0 - a small command shell in the Unix style; written by the vrel developers";
+    "vrel " VREL_VERSION
+    " - a small command shell in the Unix style; written by the vrel developers";
 
 // Sizes the system calls of the dynamic variables get.
 constexpr size_t SYSTEM_NAME_SIZE = 256;

@@ -17,7 +17,8 @@
 // Start and end of the process
 
 // Called first by main with the process arguments (the POSIX layer joins them into the command
-// line; the Windows layer asks the system instead). Takes over the environment on POSIX.
+// line; the Windows layer asks the system instead). Takes over the environment on POSIX; on
+// Windows sets HOME from USERPROFILE when HOME is not set.
 void sys_init(int argc, char** argv);
 
 // The process command line: the shell's own name first, then the rest as typed.
@@ -186,6 +187,9 @@ void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data);
 // `exit_code`. Returns 0, or the system error code when the program could not be started.
 uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
                            bool wait, uint32_t* exit_code);
+// Whether the system can start the file at path as a program: on Windows an executable image or
+// a batch file, on POSIX a file the user may execute.
+bool sys_is_program(const char* path);
 // Switches program starts off (for fuzzing): every start then fails with error code 2.
 void sys_disable_programs(bool disabled);
 // For fuzzing: when set, sys_exit flushes and calls the hook instead of ending the process.

@@ -23,6 +23,8 @@ static std::vector<pid_t> unwaited;
 
 void sys_disable_programs(bool disabled) { programs_disabled = disabled; }
 
+bool sys_is_program(const char* path) { return access(path, X_OK) == 0; }
+
 static void reap_ended_programs()
 {
     for (size_t i = 0; i < unwaited.size();) {

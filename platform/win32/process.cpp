@@ -8,9 +8,22 @@
 static uint32_t last_error;
 static void (*interrupt_handler)(int);
 
+// Windows keeps the home folder in USERPROFILE; ~, cd and the programs the shell starts all
+// look for HOME, so without one they are given the profile folder.
+static void default_home()
+{
+    static wchar_t profile[32768];
+    if (GetEnvironmentVariableW(L"HOME", nullptr, 0) != 0)
+        return;
+    DWORD units = GetEnvironmentVariableW(L"USERPROFILE", profile, 32768);
+    if (units > 0 && units < 32768)
+        SetEnvironmentVariableW(L"HOME", profile);
+}
+
 void sys_init(int, char**)
 {
     // The command line comes from GetCommandLineA, so the C library's argv is of no use.
+    default_home();
 }
 
 const char* sys_command_line() { return GetCommandLineA(); }

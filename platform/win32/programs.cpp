@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/win32/last_error.h"
 
+#include <cstring>
 #include <windows.h>
 
 // CreateProcessA takes a line of at most 32767 characters and may write into it.
@@ -11,6 +12,22 @@ static bool programs_disabled;
 static char command_line[COMMAND_LINE_SIZE];
 
 void sys_disable_programs(bool disabled) { programs_disabled = disabled; }
+
+// Whether the name ends in the extension (".bat"), letters in any case.
+static bool has_extension(const char* path, const char* extension)
+{
+    size_t length = std::strlen(path);
+    size_t wanted = std::strlen(extension);
+    return length >= wanted && _stricmp(path + length - wanted, extension) == 0;
+}
+
+bool sys_is_program(const char* path)
+{
+    // The system starts a batch file through its command interpreter.
+    DWORD type;
+    return GetBinaryTypeA(path, &type) || has_extension(path, ".bat") ||
+           has_extension(path, ".cmd");
+}
 
 struct ChildHandles {
     HANDLE standard[3];

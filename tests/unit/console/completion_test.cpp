@@ -4,8 +4,11 @@
 
 #include "console_fixture.h"
 #include "parse/char_class.h"
+#include "parse/read_word.h"
+#include "parse/strings.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -146,4 +149,63 @@ TEST(CompletionPattern, SecondHalfOfADoubleByteCharacterIsNoSeparator)
     // 0x95 0x5C is one character whose second byte is that of '\'.
     EXPECT_EQ(pattern_of("dir d\\\x95\x5Cx").second,
               std::string(PLATFORM_DOS_SEPARATORS ? "\x95\x5Cx" : "d\\\x95\x5Cx"));
+}
+
+TEST(CompletionPattern, QuotesKeepTheirBlanksAndLeaveThePattern)
+{
+    EXPECT_EQ(pattern_of("cat 'my f"),
+              std::make_pair(std::string("my f*.*"), std::string("'my f")));
+    EXPECT_EQ(pattern_of("cat \"a b/c"), std::make_pair(std::string("a b/c*.*"), std::string("c")));
+    EXPECT_EQ(pattern_of("cat 'a b' c"), std::make_pair(std::string("c*.*"), std::string("c")));
+    EXPECT_EQ(pattern_of("cat \"it's"),
+              std::make_pair(std::string("it's*.*"), std::string("\"it's")));
+}
+
+// Every match in a round, from a line that ends in `typed`; each line read back by the word
+// reader must give the directory and the match's name as one word, with nothing after it.
+class CompletionQuotingTest : public CompletionNextTest
+{
+  protected:
+    std::vector<std::string> round(const std::string& typed)
+    {
+        std::string base = dir.generic_string() + "/";
+        std::strcpy(line, ("cat " + typed).c_str());
+        step.first = true;
+        ShellContext* ctx = fresh_context();
+        std::vector<std::string> names;
+        for (std::string text = next(); !text.empty() && names.size() < 10; text = next()) {
+            char word[1024];
+            const char* rest = read_word(word, sizeof word, line + 4, ctx);
+            EXPECT_EQ(*skip_blanks(rest), 0) << line;
+            EXPECT_EQ(std::string(word).substr(0, base.size()), base) << line;
+            std::string name = std::string(word).substr(base.size());
+            if (!names.empty() && name == names[0])
+                break;
+            names.push_back(name);
+        }
+        return names;
+    }
+};
+
+TEST_F(CompletionQuotingTest, NamesComeBackWholeInAnyQuotesAndDotsAreNeverOffered)
+{
+    for (const char* name : {"my file.txt", "my other file.txt", "it's", "a$b;c", "my~"})
+        std::ofstream(dir / name) << "m";
+    std::string d = dir.generic_string();
+    using Names = std::vector<std::string>;
+    const Names mine = {"my file.txt", "my other file.txt", "my~"};
+    EXPECT_EQ(round(d + "/my"), mine);
+    EXPECT_EQ(round("'" + d + "/my"), mine);
+    EXPECT_EQ(round("'" + d + "/my o"), Names{"my other file.txt"});
+    EXPECT_EQ(round("\"" + d + "/my"), mine);
+    EXPECT_EQ(round(d + "/it"), Names{"it's"});
+    EXPECT_EQ(round("\"" + d + "/a"), Names{"a$b;c"});
+    // Inside quotes opened before the last slash the text closes them.
+    EXPECT_EQ(round("'" + d + "/it"), Names{"it's"});
+    std::vector<std::string> all = search_order(d + "/*.*");
+    all.erase(std::remove_if(all.begin(), all.end(),
+                             [](const std::string& n) { return n == "." || n == ".."; }),
+              all.end());
+    EXPECT_EQ(round(d + "/"), all);
+    EXPECT_EQ(round(d + "/."), Names{});
 }
