@@ -65,49 +65,75 @@ void answer_help_or_version(const char* rest)
     sys_exit(0);
 }
 
-// The end of the first word of text as the word reader takes it, or null when reading it
-// would do more than read: a $ expansion may read a key or set a variable, a backquote runs.
-static const char* end_of_inert_word(const char* text)
+// Whether reading the first word of text does no more than read: a $ expansion may read a key
+// or set a variable, a backquote runs a command.
+static bool first_word_is_inert(const char* text)
 {
     bool single = false, dual = false;
     for (const char* p = text; *p && *p != '\n'; p += char_width(p)) {
         if (!single && !dual && std::strchr(" \t#&;<>|", *p))
-            return p;
+            return true;
         if (*p == '$' || *p == '`')
-            return nullptr;
+            return false;
         if (*p == '\'')
             single = !single;
         else if (*p == '"' && !single)
             dual = !dual;
         else if (*p == '\\' && !single && p[1])
-            ++p;
+            ++p; // the escaped byte counts for itself alone
     }
-    return text + std::strlen(text);
+    return true;
 }
 
-// Whether the first word of text names a script: a file, not a directory, that the system
-// cannot start, and that no keyword, built-in or function takes the name of.
-static bool names_script(const char* text, ShellContext* ctx)
+// A file, not a directory, that the system cannot start as a program.
+static bool is_script_file(const char* path)
 {
-    char word[1024];
+    uint32_t attributes = sys_get_attributes(path);
+    return attributes != ATTR_INVALID && !(attributes & ATTR_DIRECTORY) && !sys_is_program(path);
+}
+
+// A first word in double quotes read as Windows programs read their arguments, backslashes
+// kept, as a file association writes a path: copied into path; the position behind it, or
+// null.
+static const char* read_quoted_path(const char* text, char* path, size_t size)
+{
+    const char* close = *text == '"' ? std::strchr(text + 1, '"') : nullptr;
+    if (!PLATFORM_DOS_SEPARATORS || !close || static_cast<size_t>(close - text) > size ||
+        static_cast<unsigned char>(close[1]) > 0x20)
+        return nullptr;
+    copy_bounded(path, text + 1, static_cast<size_t>(close - text));
+    return close + 1;
+}
+
+// When the first word of text names a script, a file that no keyword, built-in or function
+// takes the name of: its path in `script` and the position behind the word; otherwise null.
+static const char* script_named_first(const char* text, char* script, size_t size,
+                                      ShellContext* ctx)
+{
     text = skip_blanks(text);
-    const char* end = end_of_inert_word(text);
-    if (!end || end == text)
-        return false;
-    read_word(word, sizeof word, text, ctx);
-    if (ctx->word_cut || find_builtin(keyword_table, word) || func_find(ctx, word) ||
-        find_builtin(builtin_table, word[0] == '=' ? word + 1 : word))
-        return false;
-    uint32_t attributes = sys_get_attributes(word);
-    return attributes != ATTR_INVALID && !(attributes & ATTR_DIRECTORY) && !sys_is_program(word);
+    if (*text == 0 || !first_word_is_inert(text))
+        return nullptr;
+    const char* end = read_word(script, size, text, ctx);
+    if (ctx->word_cut || find_builtin(keyword_table, script) || func_find(ctx, script) ||
+        find_builtin(builtin_table, script[0] == '=' ? script + 1 : script))
+        return nullptr;
+    if (is_script_file(script))
+        return end;
+    end = read_quoted_path(text, script, size);
+    return end && is_script_file(script) ? end : nullptr;
 }
 
 int32_t run_command_text(const char* text, ShellContext* ctx)
 {
-    if (!names_script(text, ctx))
+    char script[1024];
+    const char* rest = script_named_first(text, script, sizeof script, ctx);
+    if (!rest)
         return run_line(text, ctx);
     // The longest line the shell runs, and the command in front of it.
     static char line[32768 + 8];
-    copy_bounded(copy_end(line, "source "), text, sizeof line - 7);
+    char* end = quote_word(copy_end(line, "source "), line + sizeof line - 1, script);
+    if (!end)
+        return run_line(text, ctx);
+    copy_bounded(end, rest, sizeof line - static_cast<size_t>(end - line));
     return run_line(line, ctx);
 }

@@ -6,6 +6,8 @@
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
+#include <cstring>
+
 // A joined line that does not fit is refused with the C library's "argument list too long".
 constexpr uint32_t COMMAND_ERROR_TOO_LONG = 7;
 
@@ -76,6 +78,21 @@ static char* copy_word(char* out, char* end, const char* word)
     return out;
 }
 
+static bool holds_blank(const char* word) { return std::strpbrk(word, " \t") != nullptr; }
+
+// The program's name in double quotes: the system then never tries a shorter part of it.
+static char* copy_quoted_name(char* out, char* end, const char* word)
+{
+    if (end - out < 2)
+        return nullptr;
+    *out++ = '"';
+    out = copy_word(out, end, word);
+    if (!out || end - out < 2)
+        return nullptr;
+    *out++ = '"';
+    return out;
+}
+
 bool join_words(char* line, char** argv, bool quoted)
 {
     char* end = line + COMMAND_LINE_SIZE; // both writers keep the last byte for the terminator
@@ -86,7 +103,12 @@ bool join_words(char* line, char** argv, bool quoted)
                 return false;
             *p++ = ' ';
         }
-        p = quoted ? quote_word(p, end, *word) : copy_word(p, end, *word);
+        if (quoted)
+            p = quote_word(p, end, *word);
+        else if (word == argv && holds_blank(*word))
+            p = copy_quoted_name(p, end, *word);
+        else
+            p = copy_word(p, end, *word);
         if (!p)
             return false;
     }

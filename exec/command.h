@@ -10,8 +10,9 @@ constexpr size_t COMMAND_LINE_SIZE = 32768;
 // separator in ctx; returns the rest of the word list. operators[i] says whether words[i] is
 // an operator word of the line's text; no other word separates or redirects.
 char** next_command(char** argv, char** words, const bool* operators, ShellContext* ctx);
-// Joins the words with single blanks into line (COMMAND_LINE_SIZE bytes); with `quoted` each
-// word is written as the word reader reads it back (for a child shell). False when the result
+// Joins the words with single blanks into line (COMMAND_LINE_SIZE bytes), the program's name
+// in double quotes when it holds a blank; with `quoted` each word is written as the word
+// reader reads it back (for a child shell). False when the result
 // does not fit; nothing past the buffer is written.
 bool join_words(char* line, char** argv, bool quoted);
 // Starts argv as a program with the command's redirections and pipe: 0, or the negated system

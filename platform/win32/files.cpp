@@ -74,6 +74,10 @@ bool sys_write(SysHandle handle, const void* data, size_t size)
             keep_last_error();
             return false;
         }
+        if (done == 0) { // a pipe without waiting that is full takes nothing: trying on never ends
+            keep_error(ERROR_WRITE_FAULT);
+            return false;
+        }
         bytes += done;
         size -= done;
     }

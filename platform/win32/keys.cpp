@@ -21,6 +21,9 @@ struct InputState {
     bool console;
     bool seekable; // a disk file: read in blocks and give back what follows the line
     int pushed;    // a byte given back by sys_unread_key when input is not a console
+    // Bytes read past a line that could not be given back to the file: read before the file.
+    unsigned char ahead[INPUT_BLOCK_SIZE];
+    DWORD ahead_next, ahead_end;
 };
 
 static InputState standard_input;
@@ -37,6 +40,7 @@ static InputState* input()
         standard_input.console = GetConsoleMode(handle, &mode) != 0;
         standard_input.seekable = GetFileType(handle) == FILE_TYPE_DISK;
         standard_input.pushed = NO_KEY;
+        standard_input.ahead_next = standard_input.ahead_end = 0;
     }
     return &standard_input;
 }
@@ -45,6 +49,8 @@ static InputState* input()
 // starts next reads on from where the shell stopped.
 static int read_byte(InputState* in)
 {
+    if (in->ahead_next < in->ahead_end)
+        return in->ahead[in->ahead_next++];
     unsigned char c;
     DWORD got = 0;
     if (!ReadFile(in->handle, &c, 1, &got, nullptr) || got == 0)
@@ -63,7 +69,7 @@ static int take_pushed(InputState* in)
 // end (the byte is read and kept for the next read).
 static bool byte_waiting(InputState* in)
 {
-    if (in->pushed != NO_KEY)
+    if (in->pushed != NO_KEY || in->ahead_next < in->ahead_end)
         return true;
     if (GetFileType(in->handle) == FILE_TYPE_PIPE) {
         DWORD available = 0;
@@ -185,6 +191,21 @@ struct InputLine {
     void finish() { text[length < size ? length : size - 1] = 0; }
 };
 
+// Moves the file back over the bytes read past a line, for the next reader (a program the
+// shell starts). When the file cannot be moved the shell keeps them and reads on byte by byte.
+static void give_back(InputState* in, const unsigned char* rest, DWORD count)
+{
+    LARGE_INTEGER back;
+    back.QuadPart = -static_cast<LONGLONG>(count);
+    if (count == 0 || SetFilePointerEx(in->handle, back, nullptr, FILE_CURRENT))
+        return;
+    for (DWORD i = 0; i < count; ++i)
+        in->ahead[i] = rest[i];
+    in->ahead_next = 0;
+    in->ahead_end = count;
+    in->seekable = false;
+}
+
 static void read_line_in_blocks(InputState* in, InputLine* line)
 {
     unsigned char block[INPUT_BLOCK_SIZE];
@@ -192,9 +213,7 @@ static void read_line_in_blocks(InputState* in, InputLine* line)
     while (ReadFile(in->handle, block, INPUT_BLOCK_SIZE, &count, nullptr) && count > 0) {
         for (DWORD i = 0; i < count; ++i) {
             if (line->take(block[i])) {
-                LARGE_INTEGER back;
-                back.QuadPart = static_cast<LONGLONG>(i + 1) - count;
-                SetFilePointerEx(in->handle, back, nullptr, FILE_CURRENT);
+                give_back(in, block + i + 1, count - i - 1);
                 return;
             }
         }

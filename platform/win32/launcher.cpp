@@ -1,10 +1,10 @@
 // launcher.cpp: vrel_launch.exe, which starts vrel.exe with an exact command line (tests).
 //
 // Run as `vrel_launch PATH-OF-VREL.EXE` with the environment variable VREL_LAUNCH_LINE holding
-// the command line tail. The shell is started as "vrel TAIL" with the launcher's standard
-// handles, the variable is removed first so the shell never sees it, and the launcher ends
-// with the shell's exit code. A Windows console hands a program its command line as typed;
-// the launcher does the same where the test driver cannot. The line goes over in Unicode, as
+// the command line tail. The shell is started as "vrel TAIL" (or VREL_LAUNCH_NAME TAIL) with the
+// launcher's standard handles, the variable is removed first so the shell never sees it, and the
+// launcher ends with the shell's exit code. A Windows console hands a program its command line as
+// typed; the launcher does the same where the test driver cannot. The line goes over in Unicode, as
 // from a console, so the shell reads it in its own ANSI code page whatever the launcher's is.
 // When VREL_LAUNCH_REPORT names a file (also removed before the shell starts), the shell's
 // exit code is written there once it has ended: a run that leaves no such file never got as
@@ -15,7 +15,7 @@ constexpr DWORD LINE_SIZE = 32768;
 
 static wchar_t tail[LINE_SIZE];
 static wchar_t report[MAX_PATH];
-static wchar_t command_line[LINE_SIZE + 8];
+static wchar_t command_line[LINE_SIZE + MAX_PATH];
 
 static void fail(const char* text)
 {
@@ -35,7 +35,12 @@ static void build_command_line()
     if (GetEnvironmentVariableW(L"VREL_LAUNCH_REPORT", report, MAX_PATH) >= MAX_PATH)
         fail("vrel_launch: VREL_LAUNCH_REPORT is too long\r\n");
     SetEnvironmentVariableW(L"VREL_LAUNCH_REPORT", nullptr);
-    lstrcpyW(command_line, L"vrel");
+    // VREL_LAUNCH_NAME, when set, is the shell's own name at the head of the line, as typed.
+    if (GetEnvironmentVariableW(L"VREL_LAUNCH_NAME", command_line, MAX_PATH) >= MAX_PATH)
+        fail("vrel_launch: VREL_LAUNCH_NAME is too long\r\n");
+    SetEnvironmentVariableW(L"VREL_LAUNCH_NAME", nullptr);
+    if (!command_line[0])
+        lstrcpyW(command_line, L"vrel");
     if (length > 0) {
         lstrcatW(command_line, L" ");
         lstrcatW(command_line, tail);

@@ -1,15 +1,16 @@
 // programs.cpp: starting programs with chosen standard handles and waiting for them.
+//
+// Programs are started by their Unicode names: the line, in the shell's code page, is turned
+// into UTF-16 as the system would, and the running shell's own path is asked for in UTF-16,
+// so that a child shell starts from a folder whose name the code page cannot hold.
 #include "platform/platform.h"
 #include "platform/win32/last_error.h"
+#include "program_line.h"
 
 #include <cstring>
 #include <windows.h>
 
-// CreateProcessA takes a line of at most 32767 characters and may write into it.
-constexpr size_t COMMAND_LINE_SIZE = 32768;
-
 static bool programs_disabled;
-static char command_line[COMMAND_LINE_SIZE];
 
 void sys_disable_programs(bool disabled) { programs_disabled = disabled; }
 
@@ -54,19 +55,23 @@ static void choose_handles(ChildHandles* child, SysHandle input, SysHandle outpu
     }
 }
 
-// The attribute list lives in the caller's `storage`; false when the system has no room for it.
-static bool limit_inheritance(STARTUPINFOEXA* info, ChildHandles* child, void* storage, SIZE_T size)
+// The attribute list lives in the caller's `storage`; false, with the system's error kept, when
+// it cannot be made: the child would then inherit every inheritable handle of the shell.
+static bool limit_inheritance(STARTUPINFOEXW* info, ChildHandles* child, void* storage, SIZE_T size)
 {
     auto* list = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage);
-    if (child->count == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size))
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+        keep_last_error();
         return false;
+    }
     if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, child->inherited,
                                    child->count * sizeof(HANDLE), nullptr, nullptr)) {
+        keep_last_error();
         DeleteProcThreadAttributeList(list);
         return false;
     }
     info->lpAttributeList = list;
-    info->StartupInfo.cb = sizeof(STARTUPINFOEXA);
+    info->StartupInfo.cb = sizeof(STARTUPINFOEXW);
     return true;
 }
 
@@ -82,43 +87,64 @@ static bool names_this_shell(const char* line)
     return (i == 4 || i == 8) && is_word_end(line[i]);
 }
 
-// The program to start for a line: this very executable for "vrel", so that a child shell is
-// always the build that runs (vrel.exe or vrel-legacy.exe, never the other one beside it nor
-// one found first on the search path); otherwise none, and the system finds the first word.
-static const char* program_of(const char* line, char* path, DWORD size)
+// What CreateProcessW is given: the program (empty: the system finds the line's first word)
+// and the command line, which it may write into.
+struct ProgramLine {
+    wchar_t program[PROGRAM_LINE_SIZE];
+    wchar_t line[PROGRAM_LINE_SIZE];
+};
+
+static bool widen(const char* text, wchar_t* out, int size)
 {
-    if (!names_this_shell(line))
-        return nullptr;
-    DWORD length = GetModuleFileNameA(nullptr, path, size);
-    return length > 0 && length < size ? path : nullptr;
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, out, size) > 0)
+        return true;
+    keep_error(GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ERROR_FILENAME_EXCED_RANGE
+                                                           : GetLastError());
+    return false;
 }
 
-static bool create_process(STARTUPINFOEXA* info, PROCESS_INFORMATION* process)
+// "vrel" is this very executable, so that a child shell is always the build that runs
+// (vrel.exe or vrel-legacy.exe, never the other one beside it nor one found first on the
+// search path); a batch file runs through cmd.exe with its arguments made text.
+static uint32_t choose_program(const char* text, ProgramLine* out)
+{
+    out->program[0] = 0;
+    if (names_this_shell(text)) {
+        DWORD length = GetModuleFileNameW(nullptr, out->program, PROGRAM_LINE_SIZE);
+        if (length == 0 || length >= PROGRAM_LINE_SIZE)
+            return keep_last_error();
+    } else if (names_batch_file(text)) {
+        // cmd.exe would report a missing file itself, as a program that ran and failed.
+        if (!program_file_exists(text)) {
+            keep_error(ERROR_FILE_NOT_FOUND);
+            return ERROR_FILE_NOT_FOUND;
+        }
+        char batch_line[PROGRAM_LINE_SIZE];
+        if (uint32_t code = make_batch_line(text, batch_line, sizeof batch_line)) {
+            keep_error(code);
+            return code;
+        }
+        UINT length = GetSystemDirectoryW(out->program, PROGRAM_LINE_SIZE - 16);
+        if (length == 0 || length >= PROGRAM_LINE_SIZE - 16)
+            return keep_last_error();
+        lstrcatW(out->program, L"\\cmd.exe");
+        return widen(batch_line, out->line, PROGRAM_LINE_SIZE) ? 0 : sys_last_error();
+    }
+    return widen(text, out->line, PROGRAM_LINE_SIZE) ? 0 : sys_last_error();
+}
+
+static bool create_process(ProgramLine* program, STARTUPINFOEXW* info, bool inherit,
+                           PROCESS_INFORMATION* process)
 {
     DWORD flags = info->lpAttributeList ? EXTENDED_STARTUPINFO_PRESENT : 0;
-    char own_path[MAX_PATH];
-    const char* program = program_of(command_line, own_path, MAX_PATH);
-    BOOL created = CreateProcessA(program, command_line, nullptr, nullptr, TRUE, flags, nullptr,
+    const wchar_t* name = program->program[0] ? program->program : nullptr;
+    BOOL created = CreateProcessW(name, program->line, nullptr, nullptr, inherit, flags, nullptr,
                                   nullptr, &info->StartupInfo, process);
     if (!created)
         keep_last_error();
     if (info->lpAttributeList)
         DeleteProcThreadAttributeList(info->lpAttributeList);
     return created != 0;
-}
-
-static bool copy_command_line(const char* line)
-{
-    size_t length = 0;
-    for (; line[length]; ++length) {
-        if (length + 1 >= COMMAND_LINE_SIZE) {
-            keep_error(ERROR_FILENAME_EXCED_RANGE);
-            return false;
-        }
-        command_line[length] = line[length];
-    }
-    command_line[length] = 0;
-    return true;
 }
 
 static uint32_t wait_for(PROCESS_INFORMATION* process, bool wait, uint32_t* exit_code)
@@ -136,10 +162,10 @@ static uint32_t wait_for(PROCESS_INFORMATION* process, bool wait, uint32_t* exit
 }
 
 // The shell's own start-up information with the child's standard handles put in.
-static void fill_startup_info(STARTUPINFOEXA* info, const ChildHandles* child)
+static void fill_startup_info(STARTUPINFOEXW* info, const ChildHandles* child)
 {
-    GetStartupInfoA(&info->StartupInfo);
-    info->StartupInfo.cb = sizeof(STARTUPINFOA);
+    GetStartupInfoW(&info->StartupInfo);
+    info->StartupInfo.cb = sizeof(STARTUPINFOW);
     // The C library's table of inherited descriptors would override the handles set here.
     info->StartupInfo.cbReserved2 = 0;
     info->StartupInfo.lpReserved2 = nullptr;
@@ -158,16 +184,20 @@ uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, 
         keep_error(ERROR_FILE_NOT_FOUND);
         return ERROR_FILE_NOT_FOUND;
     }
-    if (!copy_command_line(line))
-        return sys_last_error();
+    static ProgramLine program; // 128 KiB: too much for the stack of nested lines
+    if (uint32_t code = choose_program(line, &program))
+        return code;
     ChildHandles child;
     choose_handles(&child, input, output, error);
-    STARTUPINFOEXA info;
+    STARTUPINFOEXW info;
     fill_startup_info(&info, &child);
+    // With no usable standard handle the child inherits nothing at all.
     alignas(16) char attribute_storage[256];
-    limit_inheritance(&info, &child, attribute_storage, sizeof(attribute_storage));
+    bool inherit = child.count > 0;
+    if (inherit && !limit_inheritance(&info, &child, attribute_storage, sizeof attribute_storage))
+        return sys_last_error();
     PROCESS_INFORMATION process;
-    if (!create_process(&info, &process))
+    if (!create_process(&program, &info, inherit, &process))
         return sys_last_error();
     return wait_for(&process, wait, exit_code);
 }

@@ -12,6 +12,10 @@ A case file holds cases, each opened by a line "=== name". Directives, one per l
   unset: NAME                 remove a preset variable
   stdin: TEXT                 standard input (escapes \\n \\t \\r \\\\ \\xNN); default empty
   run: LINE                   command line tail "-f -c LINE" (the shell skips no start-up)
+  name: TEXT                  the shell's own name at the head of its command line (default
+                              vrel; on POSIX argv[0], without the quotes)
+  shell: FOLDER               run a copy of the shell placed in this folder of the scratch
+                              directory
   args: TAIL                  the exact command line tail instead (may be empty)
   out:                        expected standard output: the lines that follow, each ending
                               in a line feed, up to the next directive
@@ -46,7 +50,8 @@ import tempfile
 
 import wine
 
-DIRECTIVES = ("platform", "encoding", "setup", "env", "unset", "stdin", "run", "args", "out", "out-raw",
+DIRECTIVES = ("platform", "encoding", "setup", "env", "unset", "stdin", "run", "args", "name", "shell",
+              "out", "out-raw",
               "err", "err-raw", "exit", "after", "after-out", "after-raw", "timeout")
 BLOCKS = ("out", "err", "after-out")
 DIRECTIVE_RE = re.compile(r"^(%s):(?: (.*))?$" % "|".join(re.escape(d) for d in DIRECTIVES))
@@ -93,6 +98,8 @@ class Case:
         self.unset = []
         self.stdin = b""
         self.args = None
+        self.program_name = None
+        self.shell_folder = None
         self.out = b""
         self.err = b""
         self.exit = 0
@@ -149,6 +156,10 @@ def parse_cases(path):
                 case.args = "-f -c " + value
             elif key == "args":
                 case.args = value
+            elif key == "name":
+                case.program_name = value
+            elif key == "shell":
+                case.shell_folder = value
             elif key == "out-raw":
                 case.out = unescape(value)
                 case.blocks.discard("out")
@@ -225,22 +236,36 @@ def run_case(case, options):
         for command in case.setup:
             subprocess.run(["/bin/sh", "-c", command], cwd=work, check=True,
                            env=dict(os.environ, CASEDIR=work, HOME=work,
-                                    VREL=os.path.abspath(options.shell)))
+                                    VREL=options.shell_file))
         tail = (case.args if case.args is not None else "").replace("$CASEDIR", casedir)
+        shell = options.shell
+        if case.shell_folder:
+            folder = os.path.join(work, case.shell_folder)
+            os.makedirs(folder, exist_ok=True)
+            shell = os.path.join(folder, os.path.basename(options.shell_file))
+            shutil.copy2(options.shell_file, shell)
+            if options.platform == "windows":
+                shell = wine.windows_path(shell)
         timeout = case.timeout or (180 if options.platform == "windows" else 60)
         report = None
+        executable = None
         if options.platform == "windows":
             report = os.path.join(tempfile.mkdtemp(prefix="vrel-launch-"), "report")
             shell_env["VREL_LAUNCH_LINE"] = tail
             shell_env["VREL_LAUNCH_REPORT"] = wine.windows_path(report)
-            command = [options.wine, options.launcher, options.shell]
+            if case.program_name is not None:
+                shell_env["VREL_LAUNCH_NAME"] = case.program_name
+            command = [options.wine, options.launcher, shell]
         else:
             # The POSIX command line is argv joined with single blanks: hand the tail over as
             # one argument per blank-separated piece, so that the joined line is exact.
-            command = options.wrapper + [options.shell] + (tail.split(" ") if tail else [])
+            name = case.program_name
+            name = shell if name is None or options.wrapper else name.strip('"')
+            command = options.wrapper + [name] + (tail.split(" ") if tail else [])
+            executable = None if options.wrapper else shell
 
         def start():
-            result = subprocess.run(command, cwd=work, env=shell_env,
+            result = subprocess.run(command, cwd=work, env=shell_env, executable=executable,
                                     input=recode(case.stdin, options.encoding),
                                     capture_output=True, timeout=timeout)
             # The launcher leaves its report once the shell ran.
@@ -306,6 +331,7 @@ def main():
         wine.prepare(options.wine)
     if not options.shell or not options.files:
         parser.error("--shell and at least one case file are needed")
+    options.shell_file = os.path.abspath(options.shell)
     if options.platform == "windows":
         options.shell = wine.windows_path(os.path.abspath(options.shell))
         options.launcher = os.path.abspath(options.launcher)

@@ -151,16 +151,6 @@ TEST(CompletionPattern, SecondHalfOfADoubleByteCharacterIsNoSeparator)
               std::string(PLATFORM_DOS_SEPARATORS ? "\x95\x5Cx" : "d\\\x95\x5Cx"));
 }
 
-TEST(CompletionPattern, QuotesKeepTheirBlanksAndLeaveThePattern)
-{
-    EXPECT_EQ(pattern_of("cat 'my f"),
-              std::make_pair(std::string("my f*.*"), std::string("'my f")));
-    EXPECT_EQ(pattern_of("cat \"a b/c"), std::make_pair(std::string("a b/c*.*"), std::string("c")));
-    EXPECT_EQ(pattern_of("cat 'a b' c"), std::make_pair(std::string("c*.*"), std::string("c")));
-    EXPECT_EQ(pattern_of("cat \"it's"),
-              std::make_pair(std::string("it's*.*"), std::string("\"it's")));
-}
-
 // Every match in a round, from a line that ends in `typed`; each line read back by the word
 // reader must give the directory and the match's name as one word, with nothing after it.
 class CompletionQuotingTest : public CompletionNextTest

@@ -78,5 +78,5 @@ TEST_F(LsLine, LongFormatRefusesAPathPastItsLine)
 
     char* short_words[] = {pattern.data(), nullptr};
     builtin_ls(short_words, &ctx);
-    EXPECT_EQ(take_output(), sub + "/" + fits + sub + "/" + over + "\n");
+    EXPECT_EQ(take_output(), sub + "/" + fits + " " + sub + "/" + over + " \n");
 }

@@ -86,6 +86,19 @@ TEST(SysMakePipe, EndsAreInheritableAndTheEndOfDataReadsAsZero)
     EXPECT_EQ(sys_read(reader, &last, 1), 0);
 }
 
+// A pipe that does not wait takes nothing once it is full, and says that it succeeded.
+TEST(SysWrite, AWriteThatTakesNothingFailsInsteadOfTryingForEver)
+{
+    SysHandle reader, writer;
+    ASSERT_EQ(sys_make_pipe(&reader, &writer), 0u);
+    HandleOwner read_end(reader), write_end(writer);
+    DWORD mode = PIPE_NOWAIT;
+    ASSERT_TRUE(SetNamedPipeHandleState(reinterpret_cast<HANDLE>(writer), &mode, nullptr, nullptr));
+    std::string block(1 << 20, 'x'); // more than any pipe holds
+    EXPECT_FALSE(sys_write(writer, block.data(), block.size()));
+    EXPECT_EQ(sys_last_error(), static_cast<uint32_t>(ERROR_WRITE_FAULT));
+}
+
 TEST_F(SysAttributes, ReadOnlyAndHiddenAreKeptAndReadOnlyProtects)
 {
     put_file("f.txt", "x");
