@@ -7,20 +7,31 @@ drift of the machine hits all alike; the report gives the median of all runs, th
 the ratio vrel/peer of the medians for every peer. Peak memory (max RSS, from GNU time) is the
 median of several alternating runs.
 
+A paste at the prompt is timed through a pseudo-terminal: from writing `echo ` and N `x` to
+the last byte the shell shows, with the bytes it wrote, each shell started afresh per run.
+
 The report ends with the ratios the shell is held to (start-up time, and peak memory at
-start-up and in the loop of 100,000, each at most 0.8 of dash's); --check makes a miss fail.
+start-up and in the loop of 100,000, each at most 0.8 of dash's; a paste of 1,000 at most 2x
+bash's time and 3 bytes written per byte pasted); --check makes a miss fail.
 
     bench/run_benchmarks.py [--rounds N] [--runs N] [--startup-rounds N] [--startup-runs N]
-                            [--quick] [--check] [--json FILE]
+                            [--paste-runs N] [--paste-only] [--quick] [--check] [--json FILE]
 """
 import argparse
+import fcntl
 import json
 import os
+import pty
+import select
 import shutil
+import signal
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
+import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -142,6 +153,63 @@ def compare_memory(name, ours, peers, options, work):
     return row
 
 
+def paste_once(argv, prompt, n):
+    """Starts the shell on an 80-column pseudo-terminal; the seconds from writing the paste to
+    the last byte shown, and the bytes shown."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 80, 0, 0))
+        env = {"PATH": "/usr/bin:/bin", "LANG": "C.UTF-8", "TERM": "xterm", "HOME": "/tmp",
+               "PS1": prompt}
+        os.execve(argv[0], argv, env)
+    try:
+        shown = b""
+        while not shown.endswith(b"p> "):  # the prompt, then a moment to take the terminal
+            if not select.select([fd], [], [], 10)[0]:
+                raise RuntimeError("%s: no prompt" % argv[0])
+            shown += os.read(fd, 65536)
+        time.sleep(0.3)
+        while select.select([fd], [], [], 0)[0]:
+            os.read(fd, 65536)
+        paste = b"echo " + b"x" * n
+        start = time.monotonic()
+        os.write(fd, paste)
+        last, count, got = start, 0, b""
+        while select.select([fd], [], [], 0.5)[0]:
+            chunk = os.read(fd, 65536)
+            last, count, got = time.monotonic(), count + len(chunk), got + chunk
+        if got.count(b"x") < n:
+            raise RuntimeError("%s showed %d of %d characters" % (argv[0], got.count(b"x"), n))
+        return last - start, count
+    finally:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+        os.close(fd)
+
+
+def compare_paste(vrel, n, runs):
+    shells = {"vrel": ([vrel, "-f"], '"p> "'), "dash": (["/bin/dash", "-i"], "p> "),
+              "bash": (["/bin/bash", "--norc", "--noprofile", "-i"], "p> ")}
+    times = {who: [] for who in shells}
+    sizes = {who: [] for who in shells}
+    for _ in range(runs):
+        for who, (argv, prompt) in shells.items():  # alternately
+            seconds, size = paste_once(argv, prompt, n)
+            times[who].append(seconds)
+            sizes[who].append(size)
+    row = {"name": "paste of %d" % n}
+    for who in shells:
+        row[who] = {"median": statistics.median(times[who]), "min": min(times[who]),
+                    "max": max(times[who]), "bytes": statistics.median(sizes[who])}
+    for who in ("dash", "bash"):
+        row[who]["ratio"] = row["vrel"]["median"] / row[who]["median"]
+    row["bytes_per_byte"] = row["vrel"]["bytes"] / (n + 5)
+    print("%-40s" % row["name"] + "".join(
+        " %s %8.4f s %6d B" % (who, row[who]["median"], row[who]["bytes"]) for who in shells) +
+        " vrel/bash %.2f" % row["bash"]["ratio"], flush=True)
+    return row
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--rounds", type=int, default=3)
@@ -149,6 +217,8 @@ def main():
     parser.add_argument("--startup-rounds", type=int, default=20)
     parser.add_argument("--startup-runs", type=int, default=25)
     parser.add_argument("--memory-runs", type=int, default=7)
+    parser.add_argument("--paste-runs", type=int, default=9)
+    parser.add_argument("--paste-only", action="store_true", help="only the paste benchmark")
     parser.add_argument("--quick", action="store_true", help="smaller data, for a smoke run")
     parser.add_argument("--json", help="write the results here")
     parser.add_argument("--check", action="store_true",
@@ -159,6 +229,9 @@ def main():
         if not shutil.which(tool):
             sys.exit("%s is needed (apt-get install %s)" % (tool, package))
     vrel = build()
+    paste = [compare_paste(vrel, n, options.paste_runs) for n in (200, 1000)]
+    if options.paste_only:
+        return 1 if report_paste(paste) and options.check else 0
     work = tempfile.mkdtemp(prefix="vrel-bench-")
     try:
         make_data(work, options.quick)
@@ -197,13 +270,13 @@ def main():
             memory.append(compare_memory(
                 "loop of %d" % n, [vrel, "-f", "-c", ". loop%d.vrel" % n],
                 {shell: [shell, "-c", SH_LOOP % n] for shell in SHELLS}, memory_options, work))
-        results = {"timings": timings, "max_rss": memory}
+        results = {"timings": timings, "max_rss": memory, "paste": paste}
         if options.json:
             with open(options.json, "w") as f:
                 json.dump(results, f, indent=2)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    missed = report_targets(results)
+    missed = report_targets(results) + report_paste(paste)
     return 1 if missed and options.check else 0
 
 
@@ -218,6 +291,19 @@ def report_targets(results):
         missed += not ok
         label = ("time, " if table == "timings" else "max RSS, ") + name
         print("  %-28s %4.2f (at most %.2f) %s" % (label, ratio, bound, "ok" if ok else "MISSED"))
+    return missed
+
+
+def report_paste(paste):
+    """Prints the paste of 1,000 against its bounds; returns how many were missed."""
+    row = paste[-1]
+    checks = (("time, %s, vrel/bash" % row["name"], row["bash"]["ratio"], 2.0),
+              ("bytes written per byte pasted", row["bytes_per_byte"], 3.0))
+    missed = 0
+    for label, value, bound in checks:
+        missed += value > bound
+        print("  %-36s %4.2f (at most %.2f) %s" % (label, value, bound,
+                                                    "ok" if value <= bound else "MISSED"))
     return missed
 
 

@@ -2,9 +2,9 @@
 #include "console/completion.h"
 #include "console/history.h"
 #include "console/line_input.h"
+#include "console/line_screen.h"
 #include "console/line_text.h"
 #include "console/output.h"
-#include "console/screen_cells.h"
 
 #include <cstring>
 
@@ -14,97 +14,35 @@ constexpr size_t EDIT_PATTERN_SIZE = 1024;
 // The editor's completion search outlives the line, until the next new completion.
 static CompletionState edit_completion;
 
+// The keys change the line; the screen catches up once no key is waiting.
 struct EditState {
     ShellContext* ctx;
     char* line;
     size_t cursor; // byte index, on a character boundary
-    int columns;   // the console's width
-    int room;      // columns left on the row where the line text starts
+    bool too_long; // a key was ignored because the line was full
     HistoryBrowse browse;
     CompletionStep completion;
     char pattern[EDIT_PATTERN_SIZE];
     KeyInput keys;
+    LineScreen screen;
 };
 
 static size_t line_length(const EditState* s) { return std::strlen(s->line); }
 
-// The column where the line text starts.
-static int start_column(const EditState* s) { return s->columns - s->room; }
+static void move_home(EditState* s) { s->cursor = 0; }
 
-// Screen cells from the start of the line text to the byte index end.
-static int cells_to(const EditState* s, size_t end)
-{
-    return text_cells(s->line, end, start_column(s), s->columns);
-}
-
-// The cell of the character at the byte index: the console cursor stands there.
-static int cell_of(const EditState* s, size_t at)
-{
-    return char_cell(s->line, at, start_column(s), s->columns);
-}
-
-// Rubs the whole line out; the console cursor ends where the line text begins.
-static void erase_shown(const EditState* s)
-{
-    int total = cells_to(s, line_length(s));
-    for (int i = cell_of(s, s->cursor); i < total; ++i)
-        out_char(' ');
-    out_erase(total);
-}
-
-// Writes the line and puts the console cursor back at the cursor. A line longer than the room
-// behind the prompt moves to a row of its own rather than wrap.
-static void redraw(EditState* s)
-{
-    int total = cells_to(s, line_length(s));
-    if (total > s->room && total < s->columns) {
-        out_char('\n');
-        s->room = s->columns;
-        total = cells_to(s, line_length(s));
-    }
-    check_interrupt();
-    out_text_cells(s->line, 0, line_length(s), start_column(s), s->columns);
-    for (int i = cell_of(s, s->cursor); i < total; ++i)
-        out_char('\b');
-}
-
-static void move_home(EditState* s)
-{
-    if (s->cursor == 0)
-        return;
-    erase_shown(s);
-    s->cursor = 0;
-    redraw(s);
-}
-
-static void move_end(EditState* s)
-{
-    if (s->cursor == line_length(s))
-        return;
-    erase_shown(s);
-    s->cursor = line_length(s);
-    redraw(s);
-}
+static void move_end(EditState* s) { s->cursor = line_length(s); }
 
 static void move_left(EditState* s)
 {
-    if (s->cursor == 0)
-        return;
-    size_t start = char_start_before(s->line, s->cursor);
-    for (int i = cell_of(s, s->cursor) - cell_of(s, start); i > 0; --i)
-        out_char('\b');
-    s->cursor = start;
+    if (s->cursor > 0)
+        s->cursor = char_start_before(s->line, s->cursor);
 }
 
 static void move_right(EditState* s)
 {
-    if (s->cursor == line_length(s))
-        return;
-    size_t length = char_length_at(s->line, s->cursor);
-    for (size_t i = 0; i < length; ++i)
-        out_char(s->line[s->cursor++]);
-    // Onto the next character, past a blank that a margin leaves before it.
-    out_text_cells(s->line, s->cursor, s->cursor, start_column(s), s->columns);
+    if (s->line[s->cursor])
+        s->cursor += char_length_at(s->line, s->cursor);
 }
 
 static void delete_at(char* line, size_t at, size_t count)
@@ -114,33 +52,31 @@ static void delete_at(char* line, size_t at, size_t count)
 
 static void delete_here(EditState* s)
 {
-    erase_shown(s);
     if (s->line[s->cursor])
         delete_at(s->line, s->cursor, char_length_at(s->line, s->cursor));
-    redraw(s);
 }
 
 static void rub_out(EditState* s)
 {
     if (s->cursor == 0)
         return;
-    erase_shown(s);
     size_t start = char_start_before(s->line, s->cursor);
     delete_at(s->line, start, s->cursor - start);
     s->cursor = start;
-    redraw(s);
 }
 
 static void insert_text(EditState* s, const char* text, size_t count)
 {
     size_t length = line_length(s);
-    if (count == 0 || length + count > EDIT_LINE_MAX)
-        return; // the key would overflow the line: it is ignored
-    erase_shown(s);
+    if (count == 0)
+        return;
+    if (length + count > EDIT_LINE_MAX) {
+        s->too_long = true; // the key is ignored, and the line will be refused
+        return;
+    }
     std::memmove(s->line + s->cursor + count, s->line + s->cursor, length - s->cursor + 1);
     std::memcpy(s->line + s->cursor, text, count);
     s->cursor += count;
-    redraw(s);
     s->browse.index = 0;
     s->completion.first = true;
 }
@@ -148,32 +84,33 @@ static void insert_text(EditState* s, const char* text, size_t count)
 static void complete(EditState* s)
 {
     const char* name = completion_next(&s->completion, s->line);
-    if (!name || s->completion.insert_at + std::strlen(name) > EDIT_LINE_MAX)
+    if (!name)
         return;
-    erase_shown(s);
+    if (s->completion.insert_at + std::strlen(name) > EDIT_LINE_MAX) {
+        s->too_long = true;
+        return;
+    }
     std::strcpy(s->line + s->completion.insert_at, name);
     s->cursor = line_length(s);
-    redraw(s);
 }
 
 static void browse_history(EditState* s, int step)
 {
-    erase_shown(s);
     history_step(s->ctx, &s->browse, step, s->line);
     s->cursor = line_length(s);
-    redraw(s);
 }
 
 static void erase_line(EditState* s)
 {
-    erase_shown(s);
     s->line[0] = 0;
     s->cursor = 0;
+    s->too_long = false; // nothing of the line that did not fit is left
 }
 
-static void clear_screen()
+static void clear_screen(EditState* s)
 {
-    output_sink("\x1b[2J", 4); // straight out: no interrupt check, and the line is not redrawn
+    screen_show(&s->screen, s->line, s->cursor); // the keys before come first
+    screen_put(&s->screen, "\x1b[2J", 4);        // the line is not drawn again
 }
 
 // Carries out one key code (cursor keys already mapped to their control codes).
@@ -196,7 +133,7 @@ static void act_on_key(EditState* s, int code)
     case 9: // Tab
         return complete(s);
     case 12: // Ctrl-L
-        return clear_screen();
+        return clear_screen(s);
     case 14: // Ctrl-N, Down
         return browse_history(s, -1);
     case 16: // Ctrl-P, Up
@@ -212,18 +149,20 @@ static void act_on_key(EditState* s, int code)
 static int map_scan_code(int scan)
 {
     switch (scan) {
-    case 71: // Home
+    case SCAN_HOME:
         return 1;
-    case 72: // Up
+    case SCAN_UP:
         return 16;
-    case 75: // Left
+    case SCAN_LEFT:
         return 2;
-    case 77: // Right
+    case SCAN_RIGHT:
         return 6;
-    case 79: // End
+    case SCAN_END:
         return 5;
-    case 80: // Down
+    case SCAN_DOWN:
         return 14;
+    case SCAN_DELETE:
+        return 4;
     default:
         return 0;
     }
@@ -244,12 +183,44 @@ static void start_edit(EditState* s, char* line, ShellContext* ctx, int prompt_w
     s->ctx = ctx;
     s->line = line;
     int columns = sys_terminal_columns();
-    s->columns = columns > 0 ? columns : SCREEN_COLUMNS;
-    s->room = s->columns - prompt_columns(line, prompt_width);
+    screen_start(&s->screen, columns > 0 ? columns : SCREEN_COLUMNS,
+                 prompt_columns(line, prompt_width));
     line[0] = 0;
     s->cursor = 0;
+    s->too_long = false;
     history_reset(&s->browse);
     s->completion = CompletionStep{&edit_completion, s->pattern, sizeof s->pattern, 0, true};
+}
+
+// Whether another key can be read without waiting: keys typed or pasted ahead are taken
+// together and shown with one write.
+static bool key_waiting(const EditState* s)
+{
+    if (s->keys.kept != KEY_NONE)
+        return true;
+    return key_source == sys_read_key && sys_key_waiting();
+}
+
+// Shows what the keys so far did, and the interrupt notice when one came.
+static void catch_up(EditState* s)
+{
+    screen_show(&s->screen, s->line, s->cursor);
+    screen_flush(&s->screen);
+    check_interrupt();
+}
+
+// Enter: the line goes to the history and is run, or is refused when a key did not fit.
+static void accept(EditState* s)
+{
+    screen_leave(&s->screen, s->line);
+    screen_flush(&s->screen);
+    if (s->too_long) {
+        s->line[0] = 0;
+        s->ctx->status = 1;
+        out_error("vrel", ":line too long");
+        return;
+    }
+    history_add(s->ctx, s->line);
 }
 
 bool edit_line(char* line, ShellContext* ctx, int prompt_width)
@@ -257,20 +228,26 @@ bool edit_line(char* line, ShellContext* ctx, int prompt_width)
     EditState s;
     start_edit(&s, line, ctx, prompt_width);
     for (;;) {
+        if (interrupted || !key_waiting(&s))
+            catch_up(&s);
         KeyPress key;
         read_key_press(&s.keys, &key);
-        if (key.code < 0 || (key.code == KEY_PREFIX && key.length == 0 && key.scan < 0))
+        if (key.code < 0 || (key.length == 0 && key.scan < 0)) {
+            catch_up(&s);
             return false; // the end of input
+        }
         if (key.code == 10 || key.code == 13) {
-            out_newline();
-            history_add(ctx, line);
+            accept(&s);
             return true;
         }
-        if (key.code == KEY_PREFIX && key.length == 0)
+        if (is_prefixed(&key, KEY_PREFIX_CURSOR))
             act_on_key(&s, map_scan_code(key.scan));
+        else if (is_prefixed(&key, KEY_PREFIX_FUNCTION))
+            continue; // the function keys do nothing here
         else if (key.code >= 32 && key.code != 127)
             insert_text(&s, key.text, static_cast<size_t>(key.length));
         else
             act_on_key(&s, key.code);
+        screen_follow(&s.screen, s.line, s.cursor);
     }
 }

@@ -12,14 +12,6 @@
 
 constexpr size_t KEYBOARD_PATTERN_SIZE = 320;
 constexpr size_t KEYBOARD_TEXT_MAX = KEYBOARD_LINE_SIZE - 1;
-constexpr int EXTENDED_FIRST = 64; // the extended-key table covers scan codes 64 to 95
-
-// Actions of the cursor keys after the prefix 224: only Up and Down do something.
-static const uint8_t extended_actions[32] = {
-    0,         0, 0, 0, 0, 0, 0, 0, KEY_OLDER, 0, 0, 0, 0, 0, 0, 0,
-    KEY_NEWER, 0, 0, 0, 0, 0, 0, 0, 0,         0, 0, 0, 0, 0, 0, 0,
-};
-
 // The search of this input outlives the line, until its next new completion.
 static CompletionState keyboard_completion;
 
@@ -27,6 +19,7 @@ struct KeyboardState {
     ShellContext* ctx;
     char* text;
     size_t length;
+    bool too_long; // a key was ignored because the text was full
     HistoryBrowse browse;
     CompletionStep completion;
     char pattern[KEYBOARD_PATTERN_SIZE];
@@ -34,18 +27,20 @@ struct KeyboardState {
     KeyInput keys;
 };
 
+// The action of a cursor key: only Up and Down do something.
 static uint8_t extended_action(int scan)
 {
-    if (scan < EXTENDED_FIRST || scan >= EXTENDED_FIRST + 32)
-        return 0;
-    return extended_actions[scan - EXTENDED_FIRST];
+    return scan == SCAN_UP ? KEY_OLDER : scan == SCAN_DOWN ? KEY_NEWER : 0;
 }
 
-// Appends bytes to the text when they fit (else the key is ignored); true when appended.
+// Appends bytes to the text when they fit (else the key is ignored, and the text will be
+// refused); true when appended.
 static bool append_text(KeyboardState* s, const char* bytes, size_t count)
 {
-    if (s->length + count > KEYBOARD_TEXT_MAX)
+    if (s->length + count > KEYBOARD_TEXT_MAX) {
+        s->too_long = true;
         return false;
+    }
     std::memcpy(s->text + s->length, bytes, count);
     s->length += count;
     s->text[s->length] = 0;
@@ -83,8 +78,12 @@ static void run_key_command(KeyboardState* s, int code)
 static void complete(KeyboardState* s)
 {
     const char* name = completion_next(&s->completion, s->text);
-    if (!name || s->completion.insert_at + std::strlen(name) > KEYBOARD_TEXT_MAX)
+    if (!name)
         return;
+    if (s->completion.insert_at + std::strlen(name) > KEYBOARD_TEXT_MAX) {
+        s->too_long = true;
+        return;
+    }
     cut_text(s, s->completion.insert_at);
     append_text(s, name, std::strlen(name));
     out_str(name);
@@ -110,7 +109,12 @@ static bool act_on_code(KeyboardState* s, uint8_t code)
     switch (code) {
     case KEY_ACCEPT:
         out_newline();
-        history_add(s->ctx, s->text);
+        if (s->too_long) {
+            s->text[0] = 0;
+            out_error("vrel", ":line too long");
+        } else {
+            history_add(s->ctx, s->text);
+        }
         return true;
     case KEY_RUBOUT:
         cut_text(s, s->length - static_cast<size_t>(last_char_width(s->text)));
@@ -143,8 +147,10 @@ static bool act_on_key(KeyboardState* s, int code, uint8_t action)
         run_key_command(s, code);
     if (action & KEY_REPRINT)
         out_str(s->text);
-    if (action & KEY_ERASE_LINE)
+    if (action & KEY_ERASE_LINE) {
         cut_text(s, 0);
+        s->too_long = false; // nothing of the text that did not fit is left
+    }
     return act_on_code(s, action & KEY_CODE_MASK);
 }
 
@@ -156,6 +162,7 @@ static void start_keyboard(KeyboardState* s, char* line, ShellContext* ctx)
     s->ctx = ctx;
     s->text = line;
     s->length = 0;
+    s->too_long = false;
     line[0] = 0;
     history_reset(&s->browse);
     s->completion = CompletionStep{&keyboard_completion, s->pattern, sizeof s->pattern, 0, true};
@@ -173,9 +180,11 @@ void read_keyboard_line(char* line, ShellContext* ctx)
     for (;;) {
         KeyPress key;
         read_key_press(&s.keys, &key);
-        bool prefixed = key.code == KEY_PREFIX && key.length == 0;
-        if (key.code < 0 || (prefixed && key.scan < 0))
+        bool prefixed = is_prefixed(&key, KEY_PREFIX_CURSOR);
+        if (key.code < 0 || (key.length == 0 && key.scan < 0))
             return; // the end of input: the text typed so far
+        if (is_prefixed(&key, KEY_PREFIX_FUNCTION))
+            continue; // the function keys do nothing here
         if (!prefixed && key.code >= 32) {
             type_character(&s, &key);
             continue;

@@ -130,12 +130,16 @@ void read_key_press(KeyInput* input, KeyPress* press)
     if (press->code < 0)
         return;
     press->text[0] = static_cast<char>(press->code);
-    if (press->code != KEY_PREFIX) {
+    if (press->code == KEY_PREFIX_FUNCTION) {
+        press->scan = next_key(input); // never text: the key and its scan code go together
+        return;
+    }
+    if (press->code != KEY_PREFIX_CURSOR) {
         read_rest(input, press, 1);
         return;
     }
     int next = next_key(input);
-    if (next == KEY_PREFIX) {
+    if (next == KEY_PREFIX_CURSOR) {
         read_rest(input, press, 1); // no scan code is 224: a doubled 224 is the text byte 224
         return;
     }

@@ -1,6 +1,8 @@
 // line_text.h: characters, screen columns and key presses of the two line inputs.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstddef>
 
 // Byte length of the character at text + at: a whole UTF-8 sequence, a double-byte pair, or
@@ -12,8 +14,7 @@ size_t char_start_before(const char* text, size_t end);
 // character, two for an East Asian wide character; in other code pages one per byte.
 int text_columns(const char* text, size_t from, size_t to);
 
-constexpr int KEY_PREFIX = 224; // cursor keys arrive as this, then a scan code
-constexpr int KEY_NONE = -2;    // no key kept back
+constexpr int KEY_NONE = -2; // no key kept back
 
 // Keys read for one line; a key read too far (it did not continue a character) is kept back.
 struct KeyInput {
@@ -23,11 +24,16 @@ struct KeyInput {
 // One key press: a control code, a prefixed scan code or a character of text.
 struct KeyPress {
     int code;   // the first code read; -1 at the end of input
-    int scan;   // after the prefix 224, the scan code (-1 at the end of input)
+    int scan;   // after a prefix (KEY_PREFIX_CURSOR, KEY_PREFIX_FUNCTION), the scan code
+                // (-1 at the end of input)
     int length; // bytes of the character in text, 0 when the press is a prefixed key
     char text[4];
 };
 // Reads one key press; the bytes of a UTF-8 character or of a double-byte pair come as one
-// press (in UTF-8 also one that begins with the byte 224, whose next byte can never be a scan
-// code). Outside UTF-8 a character whose first byte is 224 comes with that byte doubled.
+// press, a text byte 224 by the rule in platform.h.
 void read_key_press(KeyInput* input, KeyPress* press);
+// Whether the press is a prefixed key of the given prefix.
+inline bool is_prefixed(const KeyPress* press, int prefix)
+{
+    return press->code == prefix && press->length == 0;
+}

@@ -5,6 +5,7 @@
 
 int (*key_source)() = sys_read_key;
 void (*output_sink)(const char* data, size_t size) = sys_write_out;
+void (*screen_sink)(const char* data, size_t size) = sys_write_screen;
 
 void check_interrupt()
 {
@@ -51,8 +52,13 @@ void out_newline() { out_str("\r\n"); }
 
 void out_erase(int n)
 {
-    for (int i = 0; i < n; ++i)
-        out_str("\b \b"); // each cell is its own string, so an interrupt is seen in between
+    check_interrupt();
+    constexpr int PIECE = 256; // cells written at once
+    char run[3 * PIECE];
+    for (int i = 0; i < PIECE; ++i)
+        std::memcpy(run + 3 * i, "\b \b", 3);
+    for (; n > 0; n -= PIECE)
+        output_sink(run, 3 * static_cast<size_t>(n < PIECE ? n : PIECE));
 }
 
 void out_fmt(const char* format, ...)

@@ -19,7 +19,7 @@ void out_str(const char* text);
 // As out_str for a text of known length that holds no carriage return (cat's lines).
 void out_bytes(const char* text, size_t length);
 void out_newline();
-// Rubs out n cells left of the cursor: n times "\b \b".
+// Rubs out n cells left of the cursor: n times "\b \b", written 256 cells at a time.
 void out_erase(int n);
 // printf-style (%c %d %s, flags '-' '0', widths, %%) into a bounded buffer, then out_str.
 void out_fmt(const char* format, ...);
@@ -41,7 +41,8 @@ int format_text_list(char* dst, size_t size, const char* format, va_list values)
 // Waits for one key without echo (see sys_read_key); flushes pending output first.
 int read_key();
 
-// Test hooks: where keys come from (sys_read_key) and where output bytes go (sys_write_out).
-// Only tests change them.
+// Test hooks: where keys come from (sys_read_key), where output bytes go (sys_write_out) and
+// where the line editor's updates go (sys_write_screen). Only tests change them.
 extern int (*key_source)();
 extern void (*output_sink)(const char* data, size_t size);
+extern void (*screen_sink)(const char* data, size_t size);

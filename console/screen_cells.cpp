@@ -2,7 +2,6 @@
 #include "console/screen_cells.h"
 
 #include "console/line_text.h"
-#include "console/output.h"
 
 // One blank cell before a wide character that would start in the last column of a row.
 static int margin_cell(const char* text, size_t at, int column, int width)
@@ -27,24 +26,4 @@ int char_cell(const char* text, size_t at, int start, int width)
 {
     int cells = text_cells(text, at, start, width);
     return cells + margin_cell(text, at, start + cells, width);
-}
-
-void out_text_cells(const char* text, size_t from, size_t to, int start, int width)
-{
-    int column = start + text_cells(text, from, start, width);
-    size_t run = from;
-    for (size_t at = from;; at += char_length_at(text, at)) {
-        if (margin_cell(text, at, column, width)) {
-            if (at > run)
-                output_sink(text + run, at - run);
-            output_sink(" ", 1);
-            run = at;
-            ++column;
-        }
-        if (at >= to)
-            break;
-        column += text_columns(text, at, at + char_length_at(text, at));
-    }
-    if (to > run)
-        output_sink(text + run, to - run);
 }

@@ -10,6 +10,3 @@ int text_cells(const char* text, size_t end, int start, int width);
 // The cells before the character at `at` shows: text_cells and the cell a margin leaves
 // before that character. The cursor stands there, on the character it is before.
 int char_cell(const char* text, size_t at, int start, int width);
-// Writes the characters from `from` to `to` laid out as text_cells counts them, with each
-// cell left at a margin written as a blank, up to char_cell(to): so every console wraps alike.
-void out_text_cells(const char* text, size_t from, size_t to, int start, int width);

@@ -107,15 +107,45 @@ void sys_write_error(const char* text);
 // Width in columns of the terminal (console) that standard output writes to, 0 when it is
 // none or does not say.
 int sys_terminal_columns();
+// Writes what the line editor shows for one key, after the output before it, in one piece (one
+// console call where no cursor move up or right is in it). Besides text it holds \b, \r, \n
+// and two moves: ESC [ n A (n rows up) and ESC [ n C (n columns right); the Windows layer
+// carries them out with the console's own calls, a terminal reads them itself.
+void sys_write_screen(const char* data, size_t size);
 
 // ---------------------------------------------------------------------------------------------
 // Keyboard and standard input
 
 // True when standard input is a terminal (a console): the line editor and prompt are used.
 bool sys_input_is_terminal();
-// Waits for one key, 0-255, without echo. Cursor and function keys arrive as two codes
-// (224 or 0, then the scan code). Returns -1 at the end of input (standard input that is not a
-// terminal, or a terminal that went away).
+// Cursor and function keys arrive as two codes: a prefix, then the key's scan code. Scan codes
+// are below 128. Text arrives as its bytes; so that a text byte 224 is never taken for the
+// prefix, outside UTF-8 it arrives doubled (224 224), and in UTF-8 the byte after it is a
+// continuation byte (128 and up).
+constexpr int KEY_PREFIX_CURSOR = 224; // the cursor keys, Insert and Delete
+constexpr int KEY_PREFIX_FUNCTION = 0; // F1-F10
+constexpr int SCAN_F1 = 59;            // F1-F10 are 59-68
+constexpr int SCAN_SHIFT_F1 = 84;      // with Shift held 84-93
+constexpr int SCAN_CTRL_F1 = 94;       // with Ctrl held 94-103
+constexpr int SCAN_ALT_F1 = 104;       // with Alt held 104-113
+constexpr int SCAN_HOME = 71;
+constexpr int SCAN_UP = 72;
+constexpr int SCAN_PAGE_UP = 73;
+constexpr int SCAN_LEFT = 75;
+constexpr int SCAN_RIGHT = 77;
+constexpr int SCAN_END = 79;
+constexpr int SCAN_DOWN = 80;
+constexpr int SCAN_PAGE_DOWN = 81;
+constexpr int SCAN_INSERT = 82;
+constexpr int SCAN_DELETE = 83;
+constexpr int SCAN_CTRL_LEFT = 115; // Ctrl with Left, Right, End, Page Down, Home
+constexpr int SCAN_CTRL_RIGHT = 116;
+constexpr int SCAN_CTRL_END = 117;
+constexpr int SCAN_CTRL_PAGE_DOWN = 118;
+constexpr int SCAN_CTRL_HOME = 119;
+
+// Waits for one key, 0-255, without echo (keys in the form above). Returns -1 at the end of
+// input (standard input that is not a terminal, or a terminal that went away).
 int sys_read_key();
 // True when a key is waiting to be read (never waits).
 bool sys_key_waiting();

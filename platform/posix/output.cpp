@@ -51,3 +51,9 @@ void sys_write_error(const char* text)
     sys_flush_out();
     write_all(STDERR_FILENO, text, strlen(text));
 }
+
+void sys_write_screen(const char* data, size_t size)
+{
+    sys_flush_out();
+    write_all(STDOUT_FILENO, data, size); // a terminal reads the moves itself
+}

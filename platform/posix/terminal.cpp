@@ -3,7 +3,7 @@
 // While the shell waits for a key the terminal is in raw input mode: no echo, no line
 // buffering, no signal keys (Ctrl-C arrives as 3); output processing stays as it was. The
 // escape sequences of cursor and function keys arrive in the two-code form of the console
-// (224 or 0, then the scan code), and the terminal's erase key arrives as 8.
+// (a prefix, then the scan code: platform.h), and the terminal's erase key arrives as 8.
 #include "platform/platform.h"
 #include "posix_layer.h"
 
@@ -18,8 +18,6 @@ constexpr int KEY_SEQUENCE_WAIT_MS = 50;
 // Numbers of escape sequences stop growing here; no key has a larger one.
 constexpr int KEY_NUMBER_LIMIT = 1000;
 constexpr int KEY_QUEUE_SIZE = 4;
-constexpr int KEY_PREFIX_CURSOR = 224;
-constexpr int KEY_PREFIX_FUNCTION = 0;
 
 static struct termios saved_mode;
 static volatile sig_atomic_t raw_mode = 0;
@@ -107,22 +105,23 @@ struct KeySequence {
 };
 
 constexpr KeySequence LETTER_KEYS[] = {
-    {'A', KEY_PREFIX_CURSOR, 72},   {'B', KEY_PREFIX_CURSOR, 80},   // Up, Down
-    {'C', KEY_PREFIX_CURSOR, 77},   {'D', KEY_PREFIX_CURSOR, 75},   // Right, Left
-    {'H', KEY_PREFIX_CURSOR, 71},   {'F', KEY_PREFIX_CURSOR, 79},   // Home, End
-    {'P', KEY_PREFIX_FUNCTION, 59}, {'Q', KEY_PREFIX_FUNCTION, 60}, // F1, F2
-    {'R', KEY_PREFIX_FUNCTION, 61}, {'S', KEY_PREFIX_FUNCTION, 62}, // F3, F4
+    {'A', KEY_PREFIX_CURSOR, SCAN_UP},       {'B', KEY_PREFIX_CURSOR, SCAN_DOWN},
+    {'C', KEY_PREFIX_CURSOR, SCAN_RIGHT},    {'D', KEY_PREFIX_CURSOR, SCAN_LEFT},
+    {'H', KEY_PREFIX_CURSOR, SCAN_HOME},     {'F', KEY_PREFIX_CURSOR, SCAN_END},
+    {'P', KEY_PREFIX_FUNCTION, SCAN_F1},     {'Q', KEY_PREFIX_FUNCTION, SCAN_F1 + 1},
+    {'R', KEY_PREFIX_FUNCTION, SCAN_F1 + 2}, {'S', KEY_PREFIX_FUNCTION, SCAN_F1 + 3},
 };
 
 constexpr KeySequence NUMBERED_KEYS[] = {
-    {1, KEY_PREFIX_CURSOR, 71},    {7, KEY_PREFIX_CURSOR, 71},    // Home
-    {4, KEY_PREFIX_CURSOR, 79},    {8, KEY_PREFIX_CURSOR, 79},    // End
-    {2, KEY_PREFIX_CURSOR, 82},    {3, KEY_PREFIX_CURSOR, 83},    // Insert, Delete
-    {5, KEY_PREFIX_CURSOR, 73},    {6, KEY_PREFIX_CURSOR, 81},    // Page Up, Page Down
-    {11, KEY_PREFIX_FUNCTION, 59}, {12, KEY_PREFIX_FUNCTION, 60}, // F1-F5
-    {13, KEY_PREFIX_FUNCTION, 61}, {14, KEY_PREFIX_FUNCTION, 62}, {15, KEY_PREFIX_FUNCTION, 63},
-    {17, KEY_PREFIX_FUNCTION, 64}, {18, KEY_PREFIX_FUNCTION, 65}, // F6-F10
-    {19, KEY_PREFIX_FUNCTION, 66}, {20, KEY_PREFIX_FUNCTION, 67}, {21, KEY_PREFIX_FUNCTION, 68},
+    {1, KEY_PREFIX_CURSOR, SCAN_HOME},      {7, KEY_PREFIX_CURSOR, SCAN_HOME},
+    {4, KEY_PREFIX_CURSOR, SCAN_END},       {8, KEY_PREFIX_CURSOR, SCAN_END},
+    {2, KEY_PREFIX_CURSOR, SCAN_INSERT},    {3, KEY_PREFIX_CURSOR, SCAN_DELETE},
+    {5, KEY_PREFIX_CURSOR, SCAN_PAGE_UP},   {6, KEY_PREFIX_CURSOR, SCAN_PAGE_DOWN},
+    {11, KEY_PREFIX_FUNCTION, SCAN_F1},     {12, KEY_PREFIX_FUNCTION, SCAN_F1 + 1}, // F1-F5
+    {13, KEY_PREFIX_FUNCTION, SCAN_F1 + 2}, {14, KEY_PREFIX_FUNCTION, SCAN_F1 + 3},
+    {15, KEY_PREFIX_FUNCTION, SCAN_F1 + 4}, {17, KEY_PREFIX_FUNCTION, SCAN_F1 + 5}, // F6-F10
+    {18, KEY_PREFIX_FUNCTION, SCAN_F1 + 6}, {19, KEY_PREFIX_FUNCTION, SCAN_F1 + 7},
+    {20, KEY_PREFIX_FUNCTION, SCAN_F1 + 8}, {21, KEY_PREFIX_FUNCTION, SCAN_F1 + 9},
 };
 
 // The first code of the key `which` names in `table`, its scan code queued; -1 for no key.
@@ -172,6 +171,8 @@ static int decode_key(int byte)
 {
     if (byte == erase_key && erase_key != _POSIX_VDISABLE)
         return 8;
+    if (byte == KEY_PREFIX_FUNCTION)
+        return -1; // Ctrl-Space types a NUL: as a prefix it would swallow the next key
     if (byte != 27)
         return byte;
     int next = read_sequence_byte();

@@ -1,8 +1,7 @@
 // console_keys.cpp: key events of the console turned into the codes the shell reads.
 #include "console_text.h"
+#include "platform/platform.h"
 
-constexpr int KEY_PREFIX_CURSOR = 224;
-constexpr int KEY_PREFIX_FUNCTION = 0;
 constexpr int FUNCTION_KEYS = 10; // F1-F10; F11 and F12 would need codes past 127
 
 struct CursorKey {
@@ -14,9 +13,16 @@ struct CursorKey {
 // Only codes below 128 follow the prefix, so that in UTF-8 a continuation byte after 224 is
 // always text.
 static const CursorKey cursor_keys[] = {
-    {VK_HOME, 71, 119},  {VK_UP, 72, 0},     {VK_PRIOR, 73, 0}, {VK_LEFT, 75, 115},
-    {VK_RIGHT, 77, 116}, {VK_END, 79, 117},  {VK_DOWN, 80, 0},  {VK_NEXT, 81, 118},
-    {VK_INSERT, 82, 0},  {VK_DELETE, 83, 0},
+    {VK_HOME, SCAN_HOME, SCAN_CTRL_HOME},
+    {VK_UP, SCAN_UP, 0},
+    {VK_PRIOR, SCAN_PAGE_UP, 0},
+    {VK_LEFT, SCAN_LEFT, SCAN_CTRL_LEFT},
+    {VK_RIGHT, SCAN_RIGHT, SCAN_CTRL_RIGHT},
+    {VK_END, SCAN_END, SCAN_CTRL_END},
+    {VK_DOWN, SCAN_DOWN, 0},
+    {VK_NEXT, SCAN_PAGE_DOWN, SCAN_CTRL_PAGE_DOWN},
+    {VK_INSERT, SCAN_INSERT, 0},
+    {VK_DELETE, SCAN_DELETE, 0},
 };
 
 static bool held(const KEY_EVENT_RECORD* key, DWORD states)
@@ -24,15 +30,15 @@ static bool held(const KEY_EVENT_RECORD* key, DWORD states)
     return key->dwControlKeyState & states;
 }
 
-// F1-F10 as 0 then 59-68, shifted by 25, 35 or 45 with Shift, Ctrl or Alt.
+// F1-F10 after the prefix 0, in the range of the modifier held.
 static int function_key_code(const KEY_EVENT_RECORD* key)
 {
-    int base = 59 + (key->wVirtualKeyCode - VK_F1);
+    int offset = key->wVirtualKeyCode - VK_F1;
     if (held(key, LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED))
-        return base + 45;
+        return SCAN_ALT_F1 + offset;
     if (held(key, LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED))
-        return base + 35;
-    return held(key, SHIFT_PRESSED) ? base + 25 : base;
+        return SCAN_CTRL_F1 + offset;
+    return (held(key, SHIFT_PRESSED) ? SCAN_SHIFT_F1 : SCAN_F1) + offset;
 }
 
 static int cursor_key_code(const KEY_EVENT_RECORD* key)
@@ -80,8 +86,8 @@ static int character_codes(UINT code_page, const wchar_t* units, int count,
     int used = 0;
     for (int i = 0; i < size; ++i) {
         int code = static_cast<unsigned char>(bytes[i]);
-        // In UTF-8 a continuation byte follows 224; elsewhere the doubling tells them apart.
-        // A second byte is taken whole by the line editor, whatever its value.
+        // The doubling of a text byte 224 outside UTF-8 (platform.h). A second byte is taken
+        // whole by the line editor, whatever its value.
         if (i == 0 && code == KEY_PREFIX_CURSOR && code_page != CP_UTF8)
             codes[used++] = code;
         codes[used++] = code;

@@ -1,8 +1,9 @@
 // console_text.cpp: whole characters of the ANSI code page, and their way onto the console.
 #include "console_text.h"
 
-// Console writes go out in pieces of this many bytes, so the wide text fits on the stack.
-constexpr size_t CONSOLE_CHUNK = 1024;
+// Console writes go out in pieces of this many bytes, so the wide text fits on the stack; the
+// line editor's longest redraw fits in one.
+constexpr size_t CONSOLE_CHUNK = 4096;
 
 static bool is_continuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
 

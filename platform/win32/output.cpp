@@ -104,3 +104,58 @@ void sys_write_error(const char* text)
     put_text(&error, text, size);
     flush_stream(&error);
 }
+
+// The cursor moves of the line editor at data: ESC [ n A (up) and ESC [ n C (right), one after
+// the other. Adds them up; the bytes they take, 0 when data begins with none.
+static size_t screen_moves(const char* data, size_t size, int* up, int* right)
+{
+    size_t at = 0;
+    while (at + 2 < size && data[at] == '\x1b' && data[at + 1] == '[') {
+        size_t end = at + 2;
+        int count = 0;
+        for (; end < size && data[end] >= '0' && data[end] <= '9' && count < 10000; ++end)
+            count = count * 10 + (data[end] - '0');
+        if (end == size || (data[end] != 'A' && data[end] != 'C'))
+            break;
+        *(data[end] == 'A' ? up : right) += count;
+        at = end + 1;
+    }
+    return at;
+}
+
+static void move_console_cursor(HANDLE console, bool to_row_start, int up, int right)
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(console, &info))
+        return;
+    COORD to = info.dwCursorPosition;
+    int column = (to_row_start ? 0 : to.X) + right;
+    to.X = static_cast<SHORT>(column < info.dwSize.X ? column : info.dwSize.X - 1);
+    to.Y = static_cast<SHORT>(up < to.Y ? to.Y - up : 0);
+    SetConsoleCursorPosition(console, to);
+}
+
+// A console gets the text between the moves in one call each; a carriage return just before a
+// move goes with the move.
+void sys_write_screen(const char* data, size_t size)
+{
+    OutStream* stream = out_stream();
+    if (!stream->console)
+        return put_text(stream, data, size);
+    flush_stream(stream);
+    size_t run = 0;
+    for (size_t at = 0; at < size; ++at) {
+        int up = 0, right = 0;
+        size_t length = screen_moves(data + at, size - at, &up, &right);
+        if (length == 0)
+            continue;
+        bool to_row_start = at > run && data[at - 1] == '\r';
+        put_text(stream, data + run, at - run - (to_row_start ? 1 : 0));
+        flush_stream(stream);
+        move_console_cursor(stream->handle, to_row_start, up, right);
+        at += length - 1;
+        run = at + 1;
+    }
+    put_text(stream, data + run, size - run);
+    flush_stream(stream);
+}

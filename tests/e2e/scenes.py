@@ -10,6 +10,7 @@ from terminal import (BACKSPACE, CTRL_C, CTRL_D, CTRL_T, CTRL_U, DOWN, ENTER, F1
 
 P = "vrel> "
 LONG_PROMPT = "p" * 69 + " "
+END, DELETE, F5 = "\x1b[F", "\x1b[3~", "\x1b[15~"
 
 
 def ran(*lines):
@@ -30,6 +31,38 @@ WIDE_LINE = "echo " + "日" * 58  # at 120 columns its last character starts in 
 
 def wide_margin(keys, line, cursor):
     return Step(keys, screen=line_rows("/tmp/w> ", line, cursor, 120, own_row=True))
+
+
+def wrapped(text, columns):
+    return [text[i:i + columns] for i in range(0, len(text), columns)]
+
+
+def long_line(columns):
+    """A line of two rows and more: typed (it moves to a row of its own), edited across the row
+    boundary, run, and recalled (it then wraps from the prompt's row). Under Wine each key
+    makes two console writes at most."""
+    line = "echo " + "".join(str(i % 10) for i in range(2 * columns + 10))
+    edited = line[:columns + 12] + line[columns + 14:]
+    at = columns + 12
+
+    def step(keys, text, cursor, own_row=True):
+        return Step(keys, screen=line_rows(P, text, cursor, columns, own_row), writes_per_key=2)
+
+    return Scene("long line at %d columns" % columns,
+                 step(line, line, len(line)),
+                 step(LEFT * (len(line) - at), line, at),
+                 step("X", line[:at] + "X" + line[at:], at + 1),
+                 step(BACKSPACE, line, at),
+                 step(CTRL_D + CTRL_D, edited, at),
+                 step(HOME, edited, 0),
+                 step(END, edited, len(edited)),
+                 Step(ENTER, output=wrapped(edited[5:], columns)),
+                 step(UP, edited, len(edited), own_row=False),
+                 step(CTRL_U, "", 0, own_row=False),
+                 columns=columns)
+
+
+PASTED = "echo " + "x" * 1000
 
 
 SCENES = [
@@ -61,9 +94,10 @@ SCENES = [
           Step("cat 12:3" + TAB, screen=[P + "cat 12:30.log█"]),
           Step(CTRL_U + ENTER, screen=[P, P + "█"]),
           only=["posix"]),
-    Scene("function key inserts its scan code",  # F1 is 0 then 59, and 59 is ';'
-          Step("echo x" + F1, screen=[P + "echo x;█"]),
-          Step(ENTER, screen=ran(("echo x;", "x")) + [P + "█"])),
+    Scene("function keys do nothing and Delete deletes",
+          Step("xecho x" + F1 + F5, screen=[P + "xecho x█"]),
+          Step(HOME + DELETE, screen=[P + "█echo x"]),
+          Step(ENTER, screen=ran(("echo x", "x")) + [P + "█"])),
     Scene("utf-8 characters move and rub out whole",  # Wine gives the wide one a single cell
           Step("echo é日", screen=[P + "echo é日█"]),
           Step(LEFT, screen=[P + "echo é█日"]),
@@ -102,14 +136,17 @@ SCENES = [
           Step("A", screen=[LONG_PROMPT, "0123456789A█"]),
           Step(CTRL_U, screen=[LONG_PROMPT, "█"]),
           Step(ENTER, screen=[LONG_PROMPT, "", LONG_PROMPT + "█"]),
-          prompt=LONG_PROMPT, console_rules=True, only=["posix"]),
-    Scene("long line in the console moves down",
-          # The text that filled the prompt's row to its end put the console's cursor on the
-          # next row, and its backspace never goes up a row: the line comes one row lower.
-          Step("0123456789", screen=[LONG_PROMPT + "0123456789", "█"]),
-          Step("A", shows="0123456789A"),
-          Step(CTRL_U, tail=["█"]),
-          prompt=LONG_PROMPT, only=["wine"]),
+          prompt=LONG_PROMPT),
+    long_line(80),
+    long_line(120),
+    Scene("paste of 1000 characters",
+          Step(PASTED, screen=line_rows(P, PASTED, len(PASTED), 80, own_row=True),
+               writes_per_key=2),
+          Step(ENTER, output=wrapped("x" * 1000, 80))),
+    Scene("a line too long is refused whole",
+          Step("echo " + "x" * 1500 + ENTER, tail=["vrel:line too long", P + "█"]),
+          Step("echo [$<]" + ENTER, tail=[P + "echo [$<]", "█"]),
+          Step("y" * 1030 + ENTER, tail=["vrel:line too long", "[]", P + "█"])),
     Scene("wide characters at the right margin",
           wide_margin(WIDE_LINE, WIDE_LINE, len(WIDE_LINE)),
           wide_margin(CTRL_U, "", 0),

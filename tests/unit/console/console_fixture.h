@@ -56,12 +56,14 @@ class ConsoleTest : public ::testing::Test
         captured_output.clear();
         key_source = next_scripted_key;
         output_sink = capture_output;
+        screen_sink = capture_output;
         interrupted = 0;
     }
     void TearDown() override
     {
         key_source = sys_read_key;
         output_sink = sys_write_out;
+        screen_sink = sys_write_screen;
         interrupted = 0;
         delete ctx.store;
     }

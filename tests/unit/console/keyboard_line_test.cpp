@@ -112,8 +112,8 @@ TEST_F(KeyboardLineTest, UnboundKeysAndFunctionKeys)
 {
     type("a");
     press({3, 1, 0, 59, PREFIX, 75, PREFIX, 99, ENTER});
-    EXPECT_EQ(read_line(), "a;"); // F1 is 0, which has no action, then ';'
-    EXPECT_EQ(take_output(), "a;\n");
+    EXPECT_EQ(read_line(), "a"); // F1 is 0 then 59: both are ignored
+    EXPECT_EQ(take_output(), "a\n");
 }
 
 TEST_F(KeyboardLineTest, InsertUnderscoreAppendsTheVariable)
@@ -166,11 +166,15 @@ TEST_F(KeyboardLineTest, CompletionReplacesTheWordAfterTheSeparator)
               erased(2) + order[0] + erased(first) + order[1] + erased(second) + order[0] + "\n");
 }
 
-TEST_F(KeyboardLineTest, FullLineRefusesMoreBytes)
+TEST_F(KeyboardLineTest, LineThatDidNotFitIsRefusedWhole)
 {
     type(std::string(1030, 'z'));
     press({ENTER});
-    EXPECT_EQ(read_line(), std::string(1023, 'z'));
+    EXPECT_EQ(read_line(), "");
+    std::string out = take_output();
+    EXPECT_EQ(out.substr(1023), "\nvrel:line too long\n");
+    char entry[HISTORY_LINE_SIZE];
+    EXPECT_EQ(history_get(&ctx, 1, entry), 0);
 }
 
 TEST_F(KeyboardLineTest, EndOfInputGivesTheTextSoFar)
