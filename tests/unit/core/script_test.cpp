@@ -1,4 +1,5 @@
 // Tests of the line reader and the script built-ins.
+#include "core/open_levels.h"
 #include "core/run_line.h"
 #include "core/script.h"
 #include "test_support.h"
@@ -112,4 +113,23 @@ TEST(FrameGuard, RefusesMoreThanNineNestedFrames)
         EXPECT_EQ(ctx->frame_level, FRAME_LEVELS - 1);
     }
     EXPECT_EQ(ctx->frame_level, 0);
+}
+
+// An interrupt abandons a script through its destructors: what it opened is closed, and no
+// message is written while the interrupt unwinds (writing would throw a second time).
+TEST(OpenLevels, AnInterruptedTextClosesWhatItOpenedWithoutAWord)
+{
+    ShellContext* ctx = fresh_context();
+    std::string out = capture_output([&] {
+        try {
+            OpenLevels levels(ctx, "s.vsh");
+            EXPECT_EQ(run_line("if true; function f", ctx), 0);
+            ASSERT_EQ(ctx->if_level, 1);
+            throw Interrupt{};
+        } catch (const Interrupt&) {
+        }
+    });
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(ctx->if_level, 0);
+    EXPECT_FALSE(ctx->options & OPT_DEFINING);
 }
