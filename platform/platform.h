@@ -24,9 +24,24 @@ void sys_init(int argc, char** argv);
 // The process command line: the shell's own name first, then the rest as typed.
 const char* sys_command_line();
 
+// Where the system handed the shell its arguments one by one (POSIX), the arguments from the
+// one that begins at `position` of sys_command_line's line on (null-terminated); null when no
+// argument begins there, and always on Windows, where the caller wrote the line itself.
+char** sys_arguments_at(const char* position);
+
 // When the system started the shell for a script whose first line names it, the script's path
 // followed by its arguments (null-terminated); otherwise null, always so on Windows.
 char** sys_script_words();
+
+// Turns `count` bytes of UTF-16 (a whole number of characters; big- or little-endian) into the
+// shell's text: UTF-8 on POSIX, the ANSI code page on Windows. Writes at most `size` bytes,
+// which must be at least 3 bytes per two input bytes. Returns the count written, or
+// SYS_TEXT_BROKEN for a surrogate without its pair, SYS_TEXT_UNMAPPED for a character the code
+// page lacks.
+constexpr int64_t SYS_TEXT_BROKEN = -1;
+constexpr int64_t SYS_TEXT_UNMAPPED = -2;
+int64_t sys_text_from_utf16(const char* bytes, size_t count, bool big_endian, char* out,
+                            size_t size);
 
 // Flushes standard output, puts the terminal back as it was and ends the process.
 [[noreturn]] void sys_exit(uint32_t code);

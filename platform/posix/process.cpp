@@ -10,8 +10,11 @@
 #include <string>
 #include <sys/auxv.h>
 #include <unistd.h>
+#include <vector>
 
 static std::string command_line;
+static char** arguments = nullptr;
+static std::vector<size_t> argument_starts; // where each argument begins in command_line
 static std::string executable;
 static uint32_t last_error = 0;
 
@@ -86,9 +89,12 @@ static void remember_executable()
 void sys_init(int argc, char** argv)
 {
     command_line.clear();
+    argument_starts.clear();
+    arguments = argv;
     for (int i = 0; i < argc; ++i) {
         if (i > 0)
             command_line += ' ';
+        argument_starts.push_back(command_line.size());
         // The name is read back by the command-line rules: one that holds a blank is quoted.
         bool quoted = i == 0 && strpbrk(argv[0], " \t") && !strchr(argv[0], '"');
         command_line += quoted ? '"' + std::string(argv[i]) + '"' : std::string(argv[i]);
@@ -104,6 +110,15 @@ void sys_init(int argc, char** argv)
 }
 
 const char* sys_command_line() { return command_line.c_str(); }
+
+char** sys_arguments_at(const char* position)
+{
+    // The name (0) is read back by the command-line rules, never as arguments.
+    for (size_t i = 1; i < argument_starts.size(); ++i)
+        if (position == command_line.c_str() + argument_starts[i])
+            return arguments + i;
+    return nullptr;
+}
 
 static void (*exit_hook)(uint32_t);
 

@@ -31,6 +31,8 @@ const char* sys_command_line() { return GetCommandLineA(); }
 // Windows starts no program through the first line of a script.
 char** sys_script_words() { return nullptr; }
 
+char** sys_arguments_at(const char*) { return nullptr; }
+
 static void (*exit_hook)(uint32_t);
 
 void sys_set_exit_hook(void (*hook)(uint32_t)) { exit_hook = hook; }
