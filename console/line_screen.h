@@ -7,7 +7,7 @@
 #include <cstddef>
 
 constexpr size_t SCREEN_OUT_SIZE = 4096; // one update of the longest line fits
-constexpr size_t PROMPT_KEPT = 1024;      // of the prompt, drawn again after a clear
+constexpr size_t PROMPT_KEPT = 1024;     // of the prompt, drawn again after a clear
 
 // Positions are cells counted from the start of the row where the line text begins; the text
 // starts at `start` there and wraps every `columns` cells.
@@ -16,11 +16,11 @@ struct LineScreen {
     int start;
     int prompt_cells; // columns of the prompt's last row
     bool own_row;     // the line moved to a row of its own below the prompt
-    int at;          // the console's cursor
-    bool at_margin;  // the last character written filled its row: consoles differ in where
-                     // the cursor then stands (on that row or the next) until the next byte
-    int shown_cells; // cells that the shown text takes
-    size_t used;     // bytes waiting in out
+    int at;           // the console's cursor
+    bool at_margin;   // the last character written filled its row: consoles differ in where
+                      // the cursor then stands (on that row or the next) until the next byte
+    int shown_cells;  // cells that the shown text takes
+    size_t used;      // bytes waiting in out
     char shown[EDIT_LINE_MAX + 1];
     char out[SCREEN_OUT_SIZE];
     char prompt[PROMPT_KEPT];

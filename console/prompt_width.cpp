@@ -32,6 +32,8 @@ size_t sequence_length_at(const char* text, size_t at)
         return body_end(text, at + 2, '@', '~') - at;
     if (text[at + 1] == ']')
         return command_end(text, at + 2) - at;
+    if (text[at + 1] >= ' ' && text[at + 1] <= '/') // intermediate bytes up to a final one
+        return body_end(text, at + 2, '0', '~') - at;
     return 2;
 }
 

@@ -11,7 +11,7 @@ Scene form (scenes.py holds them; run them with
 `terminal.py --shell vrel [--wine WINE --code-page utf-8|cp1252] [NAME...]`):
 
     Scene(name, step, ..., prompt="vrel> ", columns=80, rows=24, only=(), files={},
-          console_rules=False, ps1=None, env={})
+          console_rules=False, ps1=None, env={}, above=[])
     Step(keys, screen=[...] | tail=[...] | output=[...] | shows=TEXT,
          files={}, busy=False, within=None, writes_per_key=None, columns=None, top=False,
          wrote=None)
@@ -31,7 +31,7 @@ it), then waits until what it expects is shown and the screen has fallen quiet:
   under way).
 A row in screen or tail may be a compiled regular expression instead of a text.
 ps1: the value of PS1 when the prompt shown (`prompt`, the last row of it) is not the text of
-the value itself; env: more variables for the shell.
+the value itself, `above` the rows it shows above that one; env: more variables for the shell.
 columns: the terminal takes this width before the keys are typed (the window is resized).
 top: the screen's rows begin at the top row (the screen was cleared).
 wrote: a pattern of bytes that the bytes the shell writes during the step must hold (on POSIX
@@ -312,8 +312,9 @@ class Step:
 
 class Scene:
     def __init__(self, name, *steps, prompt="vrel> ", columns=80, rows=24, only=(), files=None,
-                 console_rules=False, ps1=None, env=None):
+                 console_rules=False, ps1=None, env=None, above=()):
         self.name, self.steps, self.prompt = name, list(steps), prompt
+        self.above = list(above)
         self.ps1, self.env = ps1 or '"%s"' % prompt, env or {}
         self.columns, self.rows, self.only = columns, rows, set(only)
         self.files, self.console_rules = files or {}, console_rules
@@ -492,7 +493,7 @@ def run_scene(scene, target):
                     raise AssertionError("step %d (%r): %s" % (number, step.keys, error))
             # The shell still runs a line.
             run_step(terminal, Step(CTRL_U + "echo still here" + ENTER,
-                                    tail=["still here", scene.prompt + CURSOR]),
+                                    tail=["still here"] + scene.above + [scene.prompt + CURSOR]),
                      scene.prompt, target, directory)
         finally:
             terminal.close()
