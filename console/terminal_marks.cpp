@@ -42,8 +42,8 @@ static size_t put_marks_before(char* out, ShellContext* ctx)
     size_t used = 0;
     if (command_ran)
         used += format_text(out, MARKS_SIZE, "\x1b]133;D;%d\x1b\\", ctx->status);
-    used += format_text(out + used, MARKS_SIZE - used, "\x1b]9;9;\"%s\"\x1b\\\x1b]0;%s\a", folder,
-                        folder);
+    used += format_text(out + used, MARKS_SIZE - used, "\x1b]9;9;\"%s\"\x1b\\\x1b]0;%s\x1b\\",
+                        folder, folder);
     used += format_text(out + used, MARKS_SIZE - used, "\x1b]133;A\x1b\\");
     return used;
 }

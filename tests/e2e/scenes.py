@@ -67,11 +67,13 @@ PASTED = "echo " + "x" * 1000
 COLOURED = '"\\c[[32mvrel\\c[[0m> "'  # PS1 with the colour sequences every prompt guide teaches
 MARK = re.compile(rb"\x1b\]")  # any operating system command
 MARKED_LINE = re.compile(rb'\x1b\]133;C\x1b\\.*hi.*\x1b\]133;D;0\x1b\\\x1b\]9;9;"([^"]+)"\x1b\\'
-                         rb"\x1b\]0;\1\x07\x1b\]133;A\x1b\\vrel> \x1b\]133;B\x1b\\", re.S)
+                         rb"\x1b\]0;\1\x1b\\\x1b\]133;A\x1b\\vrel> \x1b\]133;B\x1b\\", re.S)
 
 
+TRACED_MARKS = re.compile(rb'133;C.*L"hi".*133;D;0.*9;9;\\"[A-Z]:\\\\tmp.*\\001b\]0;[A-Z]:'
+                          rb'.*133;A.*vrel> \\001b\]133;B', re.S)
 TWO_ROWS = '"two rows\\cJ' + P + '"'
-NO_MARK = re.compile(rb"\A(?!.*\x1b\])", re.S)
+NO_MARK = re.compile(rb"\A(?!.*(\x1b|\\001b)\])", re.S)  # on the terminal or in the trace
 ACCENT, ROCKET, SUN = "e\u0301", "\U0001F680", "\u65e5"  # a combining mark, an emoji, a CJK
 
 
@@ -201,7 +203,7 @@ SCENES = [
           Step("ccc", screen=line_rows(P, "echo " + "c" * 71, 76, 80, own_row=True)),
           Step(HOME + RIGHT * 5, screen=line_rows(P, "echo " + "c" * 71, 5, 80, own_row=True)),
           Step(ENTER, output=["c" * 71]),
-          ps1=COLOURED),
+          ps1=COLOURED, only=["posix"]),  # Wine's console takes the colours for text
     Scene("a prompt of two rows counts its last row",
           Step("echo " + "t" * 68, screen=[P + "echo " + "t" * 68 + "█"]),
           Step(HOME, screen=[P + "█echo " + "t" * 68]),
@@ -243,6 +245,13 @@ SCENES = [
           Step("set VRELTERM=osc" + ENTER, output=[]),
           Step("echo hi" + ENTER, output=["hi"], wrote=MARKED_LINE),
           only=["posix"]),
+    Scene("the prompt marks in the console's trace",
+          # Wine's console takes the marks for text: only the bytes written are checked.
+          Step("set WT_SESSION=1" + ENTER, wrote=re.compile(rb"133;D;0.*133;A.*133;B", re.S)),
+          Step("echo hi" + ENTER, wrote=TRACED_MARKS),
+          Step("set WT_SESSION=" + ENTER, wrote=re.compile(rb"133;C")),
+          Step("echo hi" + ENTER, output=["hi"], wrote=NO_MARK),
+          only=["wine"]),
     Scene("wide characters in the console",
           # Wine's console gives a wide character one cell and the terminal two: its drawing of
           # such a line cannot be compared, what the shell did with the keys can.

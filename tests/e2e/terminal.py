@@ -469,9 +469,11 @@ def run_step(terminal, step, prompt, target, directory):
     if step.within is not None and took > step.within:
         raise AssertionError("took %.1f s, more than %.1f s" % (took, step.within))
     check_files(target, directory, step.files)
-    wrote = (console_trace(terminal) if target.wine else terminal.log)[written:]
-    if step.wrote is not None and not step.wrote.search(bytes(wrote)):
-        raise AssertionError("the bytes written do not hold %r: %r" % (step.wrote.pattern, wrote))
+    if step.wrote is not None:
+        def wrote():
+            return bytes((console_trace(terminal) if target.wine else terminal.log)[written:])
+        terminal.wait(lambda: step.wrote.search(wrote()), "the bytes %r, after %r" % (
+            step.wrote.pattern, wrote()), settle=False)
     if step.writes_per_key is not None and target.wine:
         made = console_writes(terminal) - writes
         if made > step.writes_per_key * max(len(step.keys), 1):
