@@ -3,7 +3,8 @@
 Character Database (Debian's unicode-data package: /usr/share/unicode).
 
 Zero columns: nonspacing and enclosing marks (Mn, Me), format characters (Cf) but the soft
-hyphen, and the conjoining Hangul vowels and finals. Two columns: East Asian Wide and
+hyphen and the number signs written before digits (Prepended_Concatenation_Mark), and the
+conjoining Hangul vowels and finals. Two columns: East Asian Wide and
 Fullwidth, which take in the emoji shown as pictures. Everything else takes one.
 Run: tools/char_widths.py [UCD-FOLDER] >console/char_widths.cpp
 """
@@ -54,7 +55,11 @@ def table(name, pairs):
 
 
 def main():
-    zero = merged(list(categories()) + [(0x1160, 0x11FF), (0xD7B0, 0xD7FF), (0x200B, 0x200B)])
+    shown = {code for first, last in ranges_of(
+        "PropList.txt", lambda field: field == "Prepended_Concatenation_Mark")
+        for code in range(first, last + 1)}
+    zero = merged([pair for pair in categories() if pair[0] not in shown] +
+                  [(0x1160, 0x11FF), (0xD7B0, 0xD7FF), (0x200B, 0x200B)])
     wide = merged(ranges_of("EastAsianWidth.txt", lambda field: field in ("W", "F")))
     with open(os.path.join(UCD, "ReadMe.txt"), encoding="utf-8") as f:
         version = re.search(r"Version ([0-9.]+[0-9])", f.read()).group(1)
