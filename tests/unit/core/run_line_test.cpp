@@ -1,4 +1,5 @@
 // Tests of line execution at its limits.
+#include "console/output.h"
 #include "core/run_line.h"
 #include "test_support.h"
 
@@ -91,4 +92,21 @@ TEST(RunLine, AFunctionThatCallsItselfThroughBackquotesEndsAtTheFrameLimit)
         run_line("function echo 'echo co````````mod +r(fval x'; eval 'echo a'; unfunc echo", ctx);
     });
     EXPECT_NE(out.find("echo:command error(0)"), std::string::npos) << out;
+}
+
+TEST(RunLine, ACheckBudgetEndsAnEndlessLoopAsAnInterruptWould)
+{
+    // How the fuzzers bound an input: loop passes and writes are counted alike, so the same
+    // line ends after the same output each time, and a budget spent leaves no bound behind.
+    std::string outputs[2];
+    for (std::string& out : outputs) {
+        ShellContext* ctx = fresh_context();
+        check_budget = 40;
+        out = capture_output([&] { EXPECT_THROW(run_line("lwhile echo x", ctx), Interrupt); });
+        EXPECT_EQ(check_budget, 0u);
+        interrupted = 0;
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_GT(outputs[0].size(), 20u);
+    EXPECT_LT(outputs[0].size(), 80u);
 }
