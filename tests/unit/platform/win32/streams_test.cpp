@@ -73,6 +73,17 @@ TEST_F(SysReadInputLine, GivesPlainLinesThenTheEnd)
     EXPECT_EQ(sys_read_input_line(line, sizeof line), -1);
 }
 
+TEST_F(SysReadInputLine, DropsOnlyACarriageReturnBeforeALineFeed)
+{
+    put_file("in.txt", "a\rb\r\r\nend\r");
+    StandardHandle in(STD_INPUT_HANDLE, "in.txt", OPEN_EXISTING);
+    char line[16];
+    EXPECT_EQ(sys_read_input_line(line, sizeof line), 4);
+    EXPECT_STREQ(line, "a\rb\r");
+    EXPECT_EQ(sys_read_input_line(line, sizeof line), 4);
+    EXPECT_STREQ(line, "end\r");
+}
+
 TEST_F(SysReadInputLine, CutsALongLineAndLeavesTheRestOfTheFileUnread)
 {
     put_file("in.txt", "abcdefgh\nnext\nrest");
