@@ -191,10 +191,10 @@ struct InputLine {
             keep(static_cast<char>(c));
         return false;
     }
-    void keep(char byte)
+    void keep(char c)
     {
         if (length + 1 < size)
-            text[length] = byte;
+            text[length] = c;
         ++length;
     }
     void finish()
