@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/win32/last_error.h"
 
+#include <cstring>
 #include <cwchar>
 #include <windows.h>
 
@@ -48,13 +49,13 @@ static void fill_entry(const WIN32_FIND_DATAW* found, FindData* entry)
         entry->cFileName[0] = 0;
 }
 
-// Patterns are as long as the walker's and completion's paths at most.
-constexpr int PATTERN_UNITS = 2048;
-
 SysSearch* sys_find_first(const char* pattern, FindData* entry)
 {
-    wchar_t wide[PATTERN_UNITS];
-    if (MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide, PATTERN_UNITS) == 0) {
+    // The system takes a path in the code page up to MAX_PATH bytes, and refuses a longer one
+    // before it looks: so does the search, which asks by the Unicode name only to see it whole.
+    wchar_t wide[MAX_PATH];
+    if (std::strlen(pattern) >= MAX_PATH ||
+        MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide, MAX_PATH) == 0) {
         keep_error(ERROR_FILENAME_EXCED_RANGE);
         return nullptr;
     }
