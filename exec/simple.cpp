@@ -2,6 +2,7 @@
 #include "exec/simple.h"
 
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "parse/char_class.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
@@ -14,7 +15,7 @@ constexpr int CTRL_KEY_MASK = 0x1F;
 
 static void print_env_entry(const char* entry, void*)
 {
-    out_str(entry);
+    out_shown(entry);
     out_newline();
 }
 

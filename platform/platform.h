@@ -119,6 +119,8 @@ void sys_write_out(const char* data, size_t size);
 void sys_flush_out();
 // Writes straight to standard error, unbuffered.
 void sys_write_error(const char* text);
+// True when standard output is a terminal (a console) rather than a file or pipe.
+bool sys_output_is_terminal();
 // Width in columns of the terminal (console) that standard output writes to, 0 when it is
 // none or does not say.
 int sys_terminal_columns();
@@ -170,15 +172,21 @@ void sys_unread_key(int key);
 // runs); the next sys_read_key switches to raw input again.
 void sys_restore_terminal();
 // Reads one plain text line from standard input that is not a terminal: a line feed ends it,
-// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length of the
-// whole line (`size` or more when it was cut), or -1 at the end of input when nothing was read.
+// a carriage return just before it is dropped, text is cut at `size` - 1 bytes. Returns the
+// length of the whole line (`size` or more when it was cut), or -1 at the end of input when
+// nothing was read.
 int64_t sys_read_input_line(char* line, size_t size);
 
 // ---------------------------------------------------------------------------------------------
 // Interrupts
 
 // Installs `handler` for Ctrl-C, termination and break; it stays in force for every signal.
+// A file copy under way stops at the signal (sys_copy fails), and its partial file is removed;
+// so it is also when a hang-up or the console's closing ends the shell.
 void sys_on_interrupt(void (*handler)(int));
+// True when the terminal showed the last interrupt's key itself (its own ^C echo), so the
+// shell's notice needs no second one.
+bool sys_interrupt_echoed();
 
 // ---------------------------------------------------------------------------------------------
 // Environment. Every shell variable is an environment variable of the process.
@@ -202,7 +210,8 @@ void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data);
 // double quotes group, backslashes count only before a quote) and finds the program on PATH
 // (the name "vrel" is the running shell, which gets the rest of the line as it is). When `wait` is
 // set it waits for the end and stores the exit code (128 + signal for a signal on POSIX) in
-// `exit_code`. Returns 0, or the system error code when the program could not be started.
+// `exit_code`. Returns 0, or the system error code when the program could not be started or
+// its end could not be waited for (the exit code is then not stored).
 uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
                            bool wait, uint32_t* exit_code);
 // Whether the system can start the file at path as a program: on Windows an executable image or
@@ -254,6 +263,9 @@ struct FindData {
     uint64_t nFileSize;      // full 64-bit size
     int64_t ftLastWriteTime; // platform time value, for sys_local_time
     char cFileName[260];
+    // The code page of the shell's text cannot hold the name exactly (any form it could be
+    // written in names another file or none): cFileName is then empty.
+    bool name_lost = false;
 };
 
 struct LocalTime {

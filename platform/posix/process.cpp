@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <sys/auxv.h>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,6 +31,7 @@ const char* own_executable() { return executable.empty() ? nullptr : executable.
 static void on_fatal_signal(int signal_number)
 {
     restore_terminal_from_signal();
+    remove_partial_copy_from_signal();
     // The handler was one-shot: the default action is back, and the signal raised here stays
     // blocked until the handler returns, then ends the process as it would have.
     raise(signal_number);
@@ -133,14 +135,30 @@ void sys_exit(uint32_t code)
 }
 
 static void (*interrupt_handlers[NSIG])(int);
+volatile sig_atomic_t interrupt_signals = 0;
+static volatile sig_atomic_t interrupt_echoed = 0;
+
+// A Ctrl-C typed on a terminal that echoes control keys is on the screen as ^C already.
+static bool terminal_echoed(int signal_number)
+{
+    struct termios mode;
+    if (signal_number != SIGINT || tcgetattr(STDERR_FILENO, &mode) != 0)
+        return false;
+    tcflag_t echoing = ECHO | ECHOCTL | ISIG;
+    return (mode.c_lflag & echoing) == echoing;
+}
 
 // Stays in force: a second Ctrl-C is one more interrupt, never the end of the shell.
 static void on_interrupt_signal(int signal_number)
 {
     int saved_errno = errno;
+    interrupt_echoed = terminal_echoed(signal_number);
+    interrupt_signals = interrupt_signals + 1;
     interrupt_handlers[signal_number](signal_number);
     errno = saved_errno;
 }
+
+bool sys_interrupt_echoed() { return interrupt_echoed != 0; }
 
 void sys_on_interrupt(void (*handler)(int))
 {
