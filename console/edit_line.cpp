@@ -90,15 +90,8 @@ static void insert_text(EditState* s, const char* text, size_t count)
 
 static void complete(EditState* s)
 {
-    const char* name = completion_next(&s->completion, s->line);
-    if (!name)
-        return;
-    if (s->completion.insert_at + std::strlen(name) > EDIT_LINE_MAX) {
-        s->too_long = true;
-        return;
-    }
-    std::strcpy(s->line + s->completion.insert_at, name);
-    s->cursor = line_length(s);
+    if (completion_insert(&s->completion, s->line, EDIT_LINE_MAX, &s->too_long))
+        s->cursor = line_length(s);
 }
 
 static void browse_history(EditState* s, int step)
@@ -225,6 +218,7 @@ static void start_edit(EditState* s, char* line, ShellContext* ctx, int prompt_w
     history_reset(&s->browse);
     undo_start();
     s->completion = CompletionStep{&edit_completion, s->pattern, sizeof s->pattern, 0, true};
+    s->completion.ctx = ctx;
 }
 
 // Whether another key can be read without waiting: keys typed or pasted ahead are taken
