@@ -25,8 +25,19 @@ static char names[PATH_CACHE_NAMES];
 static uint32_t names_used; // the old names of a folder listed again stay until a full listing
 static size_t listings;
 
-// Lists the folder's programs at the end of `names`; false when they do not fit.
+static bool list_programs(CachedFolder* folder);
+
+// Lists the folder's programs at the end of `names`; false when they do not fit. Only the
+// directory bit of an entry is looked at, so the stored attributes are not read.
 static bool list_folder(CachedFolder* folder)
+{
+    sys_search_stored_attributes(false);
+    bool fitted = list_programs(folder);
+    sys_search_stored_attributes(true);
+    return fitted;
+}
+
+static bool list_programs(CachedFolder* folder)
 {
     ++listings;
     folder->first = names_used;

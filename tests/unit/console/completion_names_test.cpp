@@ -34,10 +34,14 @@ TEST_F(CompletionNamesTest, CommandsWhereACommandBeginsInGroupOrder)
         const char* line;
         const char* names;
     } cases[] = {
-        {"l", "lfor ls lwhile lsx"},   {"echo x; l", "lfor ls lwhile lsx"},
-        {"a | l", "lfor ls lwhile lsx"}, {"if x then l", "lfor ls lwhile lsx"},
-        {"repeat 3 ec", "echo"},       {"echo l", "-"},
-        {"repeat ec", "-"},            {"./l", "-"},
+        {"l", "lfor ls lwhile lsx"},
+        {"echo x; l", "lfor ls lwhile lsx"},
+        {"a | l", "lfor ls lwhile lsx"},
+        {"if x then l", "lfor ls lwhile lsx"},
+        {"repeat 3 ec", "echo"},
+        {"echo l", "-"},
+        {"repeat ec", "-"},
+        {"./l", "-"},
         {"$PS1x y", "-"},
     };
     for (const auto& c : cases)
