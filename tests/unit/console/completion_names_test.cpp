@@ -5,11 +5,22 @@
 #include "console_fixture.h"
 #include "exec/functions.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
-using CompletionNamesTest = ConsoleTest;
+// Keeps PATH as it was for the tests after these, which start programs.
+class CompletionNamesTest : public ConsoleTest
+{
+  protected:
+    std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    void TearDown() override
+    {
+        sys_set_env("PATH", path.c_str());
+        ConsoleTest::TearDown();
+    }
+};
 
 // Every name offered for the last word of line, in order, or "-" when it offers none.
 static std::string offered(ShellContext* ctx, const char* line)
@@ -66,7 +77,7 @@ TEST(CompletionNames, ControlBytesAreNeverOffered)
     EXPECT_TRUE(name_offered("été"));
 }
 
-TEST(PathCache, AFolderIsReadAgainOnlyWhenItChanges)
+TEST_F(CompletionNamesTest, PathCacheReadsAFolderAgainOnlyWhenItChanges)
 {
     auto dir = std::filesystem::temp_directory_path() / "vrel_path_cache";
     std::filesystem::remove_all(dir);
