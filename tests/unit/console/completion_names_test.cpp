@@ -92,9 +92,11 @@ TEST_F(CompletionNamesTest, PathCacheReadsAFolderAgainOnlyWhenItChanges)
     EXPECT_EQ(path_cache_listings(), listings);
     EXPECT_STREQ(path_cache_next("zz", ""), "zzrun");
     EXPECT_EQ(path_cache_next("zz", "zzrun"), nullptr);
-    std::filesystem::last_write_time(dir, std::filesystem::last_write_time(dir) +
-                                              std::chrono::seconds(5));
+    auto added = dir / (PLATFORM_DOS_SEPARATORS ? "zzother.bat" : "zzother");
+    std::ofstream(added) << "x"; // a new entry changes the folder's time
+    std::filesystem::permissions(added, std::filesystem::perms::owner_all);
     path_cache_refresh();
     EXPECT_EQ(path_cache_listings(), listings + 1);
+    EXPECT_STREQ(path_cache_next("zzo", ""), PLATFORM_DOS_SEPARATORS ? "zzother.bat" : "zzother");
     std::filesystem::remove_all(dir);
 }

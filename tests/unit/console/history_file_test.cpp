@@ -53,7 +53,7 @@ TEST_F(HistoryFileTest, LinesGoToTheFileAndComeBackAtTheNextStart)
     EXPECT_EQ(newest(2), " echo secret");
     history_file_stop();
     init_context(&ctx);
-    std::ofstream(file, std::ios::app) << "from windows\r\nno line end";
+    std::ofstream(file, std::ios::app | std::ios::binary) << "from windows\r\nno line end";
     history_file_start(&ctx);
     EXPECT_EQ(newest(1), "no line end");
     EXPECT_EQ(newest(2), "from windows");
