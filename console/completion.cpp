@@ -87,7 +87,7 @@ char* completion_pattern(char* pattern, size_t size, char* line)
         else
             fits = false;
     }
-    if (!fits)
+    if (!fits || !expand_home(pattern, size))
         pattern[0] = 0; // a cut pattern would find the wrong names: it finds none
     return insert;
 }
@@ -142,12 +142,28 @@ static bool quote_name(char* out, size_t size, const char* name, uint8_t quote)
     return true;
 }
 
-// "." and ".." lead nowhere new, and no text puts a line end back into a line.
+// "." and ".." lead nowhere new, and no control byte goes into the line.
 static bool offered(const char* name)
 {
     if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
         return false;
-    return !std::strpbrk(name, "\r\n");
+    return name_offered(name);
+}
+
+// The next command or variable name as it goes into the line, or null after the last.
+static const char* next_name(CompletionStep* step)
+{
+    CompletionState* state = step->state;
+    while (const char* name = names_next(&state->names, step->ctx)) {
+        if (state->names.kind == NAMES_VARIABLES) {
+            char* end = copy_end(state->text, state->names.braced ? "${" : "$");
+            copy_bounded(end, name, sizeof state->text - static_cast<size_t>(end - state->text));
+            return state->text;
+        }
+        if (quote_name(state->text, sizeof state->text, name, step->quote))
+            return state->text;
+    }
+    return nullptr;
 }
 
 // Steps the open search to the next entry worth offering; its text, or null at the end.
@@ -176,15 +192,38 @@ static const char* restart_search(CompletionStep* step)
     return text;
 }
 
+// The files first, then the names; after the last name the files (or names) start over.
+static const char* after_files(CompletionStep* step)
+{
+    if (const char* text = next_name(step))
+        return text;
+    if (const char* text = restart_search(step))
+        return text;
+    return next_name(step);
+}
+
+// Sets the insertion point and quotes of a new completion from the line.
+static void start_step(CompletionStep* step, char* line)
+{
+    char* insert = completion_pattern(step->pattern, step->pattern_size, line);
+    const char* dollar = names_start(&step->state->names, line, insert);
+    if (dollar) {
+        insert = line + (dollar - line);
+        step->pattern[0] = 0; // a variable name, no file
+    }
+    step->insert_at = static_cast<size_t>(insert - line);
+    step->quote = quote_at(line, insert);
+}
+
 const char* completion_next(CompletionStep* step, char* line)
 {
     // A line cut back before the old insertion point needs a new search.
     if (step->first || step->insert_at > std::strlen(line)) {
         step->first = true;
-        char* insert = completion_pattern(step->pattern, step->pattern_size, line);
-        step->insert_at = static_cast<size_t>(insert - line);
-        step->quote = quote_at(line, insert);
+        start_step(step, line);
         const char* text = restart_search(step);
+        if (!text)
+            text = next_name(step);
         if (text)
             step->first = false;
         return text;
@@ -193,5 +232,18 @@ const char* completion_next(CompletionStep* step, char* line)
     if (state->search.search)
         if (const char* text = next_offered(step, false))
             return text;
-    return restart_search(step); // past the last match the first one comes back
+    return after_files(step); // past the last match the first one comes back
+}
+
+const char* completion_insert(CompletionStep* step, char* line, size_t max, bool* too_long)
+{
+    const char* text = completion_next(step, line);
+    if (!text)
+        return nullptr;
+    if (step->insert_at + std::strlen(text) > max) {
+        *too_long = true;
+        return nullptr;
+    }
+    std::strcpy(line + step->insert_at, text);
+    return text;
 }

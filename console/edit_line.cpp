@@ -1,6 +1,9 @@
 // edit_line.cpp: the line editor of the prompt, with cursor keys, history and completion.
 #include "console/completion.h"
+#include "console/edit_keys.h"
 #include "console/history.h"
+#include "console/history_file.h"
+#include "console/history_search.h"
 #include "console/line_input.h"
 #include "console/line_screen.h"
 #include "console/line_text.h"
@@ -11,6 +14,9 @@
 
 constexpr int SCREEN_COLUMNS = 80; // the width of a console that does not tell its own
 constexpr size_t EDIT_PATTERN_SIZE = 1024;
+// Keys without a control code of their own, after the 256 byte codes.
+constexpr int KEY_WORD_LEFT = 256;
+constexpr int KEY_WORD_RIGHT = 257;
 
 // The editor's completion search outlives the line, until the next new completion.
 static CompletionState edit_completion;
@@ -26,6 +32,7 @@ struct EditState {
     char pattern[EDIT_PATTERN_SIZE];
     KeyInput keys;
     LineScreen screen;
+    char before[EDIT_LINE_MAX + 1]; // the line before the key, for undo
 };
 
 static size_t line_length(const EditState* s) { return std::strlen(s->line); }
@@ -84,15 +91,8 @@ static void insert_text(EditState* s, const char* text, size_t count)
 
 static void complete(EditState* s)
 {
-    const char* name = completion_next(&s->completion, s->line);
-    if (!name)
-        return;
-    if (s->completion.insert_at + std::strlen(name) > EDIT_LINE_MAX) {
-        s->too_long = true;
-        return;
-    }
-    std::strcpy(s->line + s->completion.insert_at, name);
-    s->cursor = line_length(s);
+    if (completion_insert(&s->completion, s->line, EDIT_LINE_MAX, &s->too_long))
+        s->cursor = line_length(s);
 }
 
 static void browse_history(EditState* s, int step)
@@ -101,11 +101,19 @@ static void browse_history(EditState* s, int step)
     s->cursor = line_length(s);
 }
 
+static EditedLine edited(EditState* s) { return EditedLine{s->line, &s->cursor, EDIT_LINE_MAX}; }
+
 static void erase_line(EditState* s)
 {
-    s->line[0] = 0;
+    remove_line(edited(s));
     s->cursor = 0;
     s->too_long = false; // nothing of the line that did not fit is left
+}
+
+static void yank(EditState* s)
+{
+    if (!insert_removed(edited(s)))
+        s->too_long = true;
 }
 
 static void clear_screen(EditState* s) { screen_redraw(&s->screen); }
@@ -135,8 +143,23 @@ static void act_on_key(EditState* s, int code)
         return browse_history(s, -1);
     case 16: // Ctrl-P, Up
         return browse_history(s, +1);
+    case 11: // Ctrl-K
+        return remove_to_end(edited(s));
     case 21: // Ctrl-U
         return erase_line(s);
+    case 23: // Ctrl-W
+        return remove_word_before(edited(s));
+    case 25: // Ctrl-Y
+        return yank(s);
+    case 26: // Ctrl-Z, the Windows console's undo
+    case 31: // Ctrl-_
+        return undo_last(edited(s));
+    case KEY_WORD_LEFT:
+        s->cursor = word_left(s->line, s->cursor);
+        return;
+    case KEY_WORD_RIGHT:
+        s->cursor = word_right(s->line, s->cursor);
+        return;
     default: // the other control codes are ignored
         return;
     }
@@ -160,6 +183,10 @@ static int map_scan_code(int scan)
         return 14;
     case SCAN_DELETE:
         return 4;
+    case SCAN_CTRL_LEFT:
+        return KEY_WORD_LEFT;
+    case SCAN_CTRL_RIGHT:
+        return KEY_WORD_RIGHT;
     default:
         return 0;
     }
@@ -186,7 +213,9 @@ static void start_edit(EditState* s, char* line, ShellContext* ctx, int prompt_w
     s->cursor = 0;
     s->too_long = false;
     history_reset(&s->browse);
+    undo_start();
     s->completion = CompletionStep{&edit_completion, s->pattern, sizeof s->pattern, 0, true};
+    s->completion.ctx = ctx;
 }
 
 // Whether another key can be read without waiting: keys typed or pasted ahead are taken
@@ -218,7 +247,34 @@ static void accept(EditState* s)
         out_error("vrel", ":line too long");
         return;
     }
-    history_add(s->ctx, s->line);
+    history_keep(s->ctx, s->line);
+}
+
+// Ctrl-C: the line is dropped (neither run nor kept) and the screen shows where it was.
+static void drop_line(EditState* s)
+{
+    char shown[EDIT_LINE_MAX + 1];
+    interrupted_line(shown, sizeof shown, s->line);
+    screen_leave(&s->screen, shown);
+    screen_flush(&s->screen);
+    s->line[0] = 0;
+}
+
+// An Alt key: Alt-B and Alt-F move by words, the others do nothing.
+static void act_on_alt_key(EditState* s, int scan)
+{
+    if (scan == SCAN_ALT_B || scan == SCAN_ALT_F)
+        act_on_key(s, scan == SCAN_ALT_B ? KEY_WORD_LEFT : KEY_WORD_RIGHT);
+}
+
+// Ctrl-R: the search takes the keys until one ends it; the line is then what it chose.
+static SearchEnd search(EditState* s, KeyPress* key)
+{
+    SearchEnd end = history_search(s->ctx, &s->keys, &s->screen, s->line, key);
+    s->cursor = line_length(s);
+    s->browse.index = 0;
+    s->completion.first = true;
+    return end;
 }
 
 bool edit_line(char* line, ShellContext* ctx, int prompt_width)
@@ -238,14 +294,34 @@ bool edit_line(char* line, ShellContext* ctx, int prompt_width)
             accept(&s);
             return true;
         }
+        if (key.code == 18 && key.length == 1) {
+            SearchEnd end = search(&s, &key);
+            if (end == SearchEnd::END_OF_INPUT)
+                return false;
+            if (end == SearchEnd::ACCEPT) {
+                accept(&s);
+                return true;
+            }
+            if (end == SearchEnd::CANCEL)
+                continue;
+        }
+        if (key.code == 3 && key.length == 1) {
+            drop_line(&s);
+            return true;
+        }
+        size_t cursor = s.cursor;
+        std::strcpy(s.before, s.line);
+        bool typed = key.length > 0 && key.code >= 32 && key.code != 127;
         if (is_prefixed(&key, KEY_PREFIX_CURSOR))
             act_on_key(&s, map_scan_code(key.scan));
         else if (is_prefixed(&key, KEY_PREFIX_FUNCTION))
-            continue; // the function keys do nothing here
-        else if (key.code >= 32 && key.code != 127)
+            act_on_alt_key(&s, key.scan); // the function keys do nothing here
+        else if (typed)
             insert_text(&s, key.text, static_cast<size_t>(key.length));
         else
             act_on_key(&s, key.code);
+        if (key.code != 26 && key.code != 31)
+            undo_note(s.before, cursor, s.line, typed);
         screen_follow(&s.screen, s.line, s.cursor);
     }
 }

@@ -5,16 +5,17 @@
 
 #include <cstring>
 
-static char* ring_byte(FunctionStore* store, uint32_t index)
-{
-    return &store->history_ring[index % HISTORY_SIZE];
-}
+// The ring outgrew the function store's 1024 bytes; it lives here, in the program's zeroed
+// data, and the store keeps its two running indices.
+static char history_ring[HISTORY_RING_SIZE];
+
+static char* ring_byte(uint32_t index) { return &history_ring[index % HISTORY_RING_SIZE]; }
 
 // Drops the oldest entry: its bytes up to and including the NUL.
 static void drop_oldest(FunctionStore* store)
 {
     while (store->history_oldest != store->history_next) {
-        char c = *ring_byte(store, store->history_oldest);
+        char c = *ring_byte(store->history_oldest);
         ++store->history_oldest;
         if (!c)
             return;
@@ -25,48 +26,87 @@ void history_add(ShellContext* ctx, const char* text)
 {
     FunctionStore* store = ctx->store;
     size_t length = std::strlen(text);
-    // An entry needs its NUL and two free bytes besides; a longer line could never fit.
-    if (length == 0 || length + 3 > HISTORY_SIZE)
+    // An entry is read back into a line of HISTORY_LINE_SIZE bytes; a longer one is not kept.
+    if (length == 0 || length + 1 > HISTORY_LINE_SIZE)
         return;
-    while (HISTORY_SIZE - (store->history_next - store->history_oldest) < length + 3)
+    while (HISTORY_RING_SIZE - (store->history_next - store->history_oldest) < length + 3)
         drop_oldest(store);
     for (size_t i = 0; i <= length; ++i)
-        *ring_byte(store, store->history_next++) = text[i];
+        *ring_byte(store->history_next++) = text[i];
 }
 
-// The start of the entry that ends just before p (running indices; p is past oldest).
-static uint32_t entry_before(FunctionStore* store, uint32_t p)
+HistoryPlace history_end(ShellContext* ctx) { return ctx->store->history_next; }
+
+// Whether place is an entry the ring still holds (running indices, so by distance).
+static bool held(const FunctionStore* store, HistoryPlace place)
 {
+    return place - store->history_oldest < store->history_next - store->history_oldest;
+}
+
+bool history_older(ShellContext* ctx, HistoryPlace* place)
+{
+    FunctionStore* store = ctx->store;
+    uint32_t p = *place;
+    if (p == store->history_oldest || (p != store->history_next && !held(store, p)))
+        return false;
     uint32_t q = p - 2; // the previous entry's last byte, before its NUL
-    while (q != store->history_oldest && *ring_byte(store, q))
+    while (q != store->history_oldest && *ring_byte(q))
         --q;
-    return *ring_byte(store, q) ? q : q + 1;
+    *place = *ring_byte(q) ? q : q + 1;
+    return true;
+}
+
+bool history_newer(ShellContext* ctx, HistoryPlace* place)
+{
+    FunctionStore* store = ctx->store;
+    if (!held(store, *place))
+        return false;
+    uint32_t p = *place;
+    while (*ring_byte(p))
+        ++p;
+    *place = p + 1;
+    return *place != store->history_next;
+}
+
+void history_copy(ShellContext* ctx, HistoryPlace place, char* destination)
+{
+    (void)ctx;
+    for (size_t i = 0; i < HISTORY_LINE_SIZE; ++i) {
+        destination[i] = *ring_byte(place++);
+        if (!destination[i])
+            return;
+    }
+    destination[HISTORY_LINE_SIZE - 1] = 0; // not reached: longer entries are not stored
 }
 
 int history_get(ShellContext* ctx, int k, char* destination)
 {
-    FunctionStore* store = ctx->store;
     if (k < 1)
         return 0;
-    uint32_t p = store->history_next;
-    for (int i = 0; i < k; ++i) {
-        if (p == store->history_oldest)
+    HistoryPlace place = history_end(ctx);
+    for (int i = 0; i < k; ++i)
+        if (!history_older(ctx, &place))
             return 0;
-        p = entry_before(store, p);
-    }
-    for (size_t i = 0; i < HISTORY_LINE_SIZE; ++i) {
-        destination[i] = *ring_byte(store, p++);
-        if (!destination[i])
-            return 1;
-    }
-    destination[HISTORY_LINE_SIZE - 1] = 0; // not reached: entries are shorter than the ring
+    history_copy(ctx, place, destination);
     return 1;
 }
 
 void history_reset(HistoryBrowse* browse)
 {
     browse->index = 0;
+    browse->place = 0;
     browse->saved[0] = 0;
+}
+
+// Moves one entry in the direction of step; false when it runs off that end.
+static bool step_once(ShellContext* ctx, HistoryBrowse* browse, int step)
+{
+    if (browse->index == 0)
+        browse->place = history_end(ctx);
+    if (step > 0 ? !history_older(ctx, &browse->place) : !history_newer(ctx, &browse->place))
+        return false;
+    browse->index += step;
+    return browse->index > 0;
 }
 
 void history_step(ShellContext* ctx, HistoryBrowse* browse, int step, char* line)
@@ -75,8 +115,9 @@ void history_step(ShellContext* ctx, HistoryBrowse* browse, int step, char* line
     if (step > 0 && browse->index == 0)
         copy_bounded(browse->saved, line, sizeof browse->saved);
     do {
-        browse->index += step;
-        if (!history_get(ctx, browse->index, candidate)) {
+        if (step_once(ctx, browse, step)) {
+            history_copy(ctx, browse->place, candidate);
+        } else {
             copy_end(candidate, browse->saved);
             browse->index = 0;
         }

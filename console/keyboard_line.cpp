@@ -77,15 +77,12 @@ static void run_key_command(KeyboardState* s, int code)
 
 static void complete(KeyboardState* s)
 {
-    const char* name = completion_next(&s->completion, s->text);
+    copy_end(s->scratch, s->text); // what is shown, to rub out from the insertion point
+    const char* name = completion_insert(&s->completion, s->text, KEYBOARD_TEXT_MAX, &s->too_long);
     if (!name)
         return;
-    if (s->completion.insert_at + std::strlen(name) > KEYBOARD_TEXT_MAX) {
-        s->too_long = true;
-        return;
-    }
-    cut_text(s, s->completion.insert_at);
-    append_text(s, name, std::strlen(name));
+    out_erase(text_columns(s->scratch, s->completion.insert_at, s->length));
+    s->length = std::strlen(s->text);
     out_str(name);
 }
 
@@ -166,6 +163,7 @@ static void start_keyboard(KeyboardState* s, char* line, ShellContext* ctx)
     line[0] = 0;
     history_reset(&s->browse);
     s->completion = CompletionStep{&keyboard_completion, s->pattern, sizeof s->pattern, 0, true};
+    s->completion.ctx = ctx;
 }
 
 void read_keyboard_line(char* line, ShellContext* ctx)

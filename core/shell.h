@@ -47,7 +47,7 @@ struct FunctionStore {
     uint32_t history_oldest; // running index of the oldest history byte
     uint32_t history_next;   // running index one past the newest history byte
     char definitions[DEFINITIONS_SIZE];
-    char history_ring[HISTORY_SIZE];
+    char history_ring[HISTORY_SIZE]; // kept for the block's layout: the lines outgrew it
     uint8_t key_actions[KEY_ACTIONS_SIZE];
 };
 static_assert(sizeof(FunctionStore) == STORE_SIZE, "the function store block is 5152 bytes");

@@ -1,6 +1,7 @@
 // startup.cpp: the process entry: the context, the start-up line, command or interactive mode.
 #include "core/startup.h"
 
+#include "console/history_file.h"
 #include "core/read_eval_loop.h"
 #include "core/run_line.h"
 #include "core/script.h"
@@ -85,6 +86,8 @@ void shell_main()
     // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
     // owners close its files and searches, and the loop starts again with a new prompt.
     sys_on_interrupt(on_interrupt); // it stays in force, so every Ctrl-C is one interrupt
+    if (sys_input_is_terminal())
+        history_file_start(ctx); // after the start-up line, which may set VRELHISTORY
     for (;;) {
         interrupted = 0;
         try {

@@ -160,6 +160,12 @@ constexpr int SCAN_CTRL_RIGHT = 116;
 constexpr int SCAN_CTRL_END = 117;
 constexpr int SCAN_CTRL_PAGE_DOWN = 118;
 constexpr int SCAN_CTRL_HOME = 119;
+// A key typed with Alt held comes after the prefix KEY_PREFIX_FUNCTION: Alt-B and Alt-F with
+// their own codes, Alt-Enter, and every other one as SCAN_ALT_KEY.
+constexpr int SCAN_ALT_B = 48;
+constexpr int SCAN_ALT_F = 33;
+constexpr int SCAN_ALT_ENTER = 28;
+constexpr int SCAN_ALT_KEY = 120;
 
 // Waits for one key, 0-255, without echo (keys in the form above). Returns -1 at the end of
 // input (standard input that is not a terminal, or a terminal that went away).
@@ -302,6 +308,33 @@ struct SearchOwner {
         search = s;
     }
 };
+
+// ---------------------------------------------------------------------------------------------
+// The history file and the program folders of PATH, for the line editor
+
+// The history file's own place: on Windows %LOCALAPPDATA%\vrel\history.txt, on POSIX
+// $XDG_STATE_HOME/vrel/history or, with that unset, ~/.local/state/vrel/history. Returns the
+// length, 0 (buffer emptied) when the base folder is unknown or the path does not fit.
+size_t sys_history_path(char* buffer, size_t size);
+// Appends the bytes to the file, created when missing, in one write, so that writers at the
+// same time interleave whole pieces. False on failure; else the file's size after the write
+// is in *size_after.
+bool sys_append_file(const char* path, const void* data, size_t size, uint64_t* size_after);
+// Opens or creates the file at path and waits until this process alone holds its lock;
+// SYS_NO_HANDLE on failure. sys_close gives the lock back.
+SysHandle sys_lock_file(const char* path);
+// Puts the file `from` in the place of `to` in one step, replacing it. False on failure.
+bool sys_replace_file(const char* from, const char* to);
+// The file's text converted between the shell's code page and UTF-8 (a copy where the shell's
+// text is UTF-8); the length, or 0 (out emptied) when it does not fit or cannot be converted.
+size_t sys_text_to_utf8(const char* text, char* out, size_t size);
+size_t sys_text_from_utf8(const char* text, char* out, size_t size);
+// The last-write time of a file or folder, comparable between two calls; false when missing.
+bool sys_modified_time(const char* path, int64_t* time);
+// The name by which a command line starts the folder's entry as a program, into name (`size`
+// bytes): on Windows an entry whose extension PATHEXT lists, ".exe" left off; on POSIX an
+// executable file. False for any other entry.
+bool sys_program_name(const char* folder, const FindData* entry, char* name, size_t size);
 
 // ---------------------------------------------------------------------------------------------
 // Volumes for `df`

@@ -145,16 +145,23 @@ static int decode_bracket_sequence()
         return byte >= 'A' && byte <= 'E' ? sequence_key(NUMBERED_KEYS, 11 + byte - 'A') : -1;
     }
     int number = 0;
+    int modifier = 0; // the second parameter: 5 with Ctrl held
     bool in_first = true;
     while (byte >= 0x20 && byte <= 0x3F) { // parameter and intermediate bytes
         if (byte == ';')
             in_first = false;
         else if (in_first && byte >= '0' && byte <= '9' && number < KEY_NUMBER_LIMIT)
             number = number * 10 + (byte - '0');
+        else if (!in_first && byte >= '0' && byte <= '9' && modifier < KEY_NUMBER_LIMIT)
+            modifier = modifier * 10 + (byte - '0');
         byte = read_sequence_byte();
     }
     if (byte == '~')
         return sequence_key(NUMBERED_KEYS, number);
+    if (modifier == 5 && (byte == 'C' || byte == 'D')) {
+        queue_key(byte == 'C' ? SCAN_CTRL_RIGHT : SCAN_CTRL_LEFT);
+        return KEY_PREFIX_CURSOR;
+    }
     return byte >= 0x40 && byte <= 0x7E ? sequence_key(LETTER_KEYS, byte) : -1;
 }
 
@@ -180,9 +187,14 @@ static int decode_key(int byte)
         return decode_bracket_sequence();
     if (next == 'O')
         return decode_o_sequence();
-    if (next >= 0)
-        queue_key(next); // ESC then an ordinary key: both arrive
-    return 27;
+    if (next < 0)
+        return 27; // nothing follows at once: the Escape key itself
+    // A key that follows at once was typed with Alt held.
+    queue_key(next == 'b' || next == 'B'     ? SCAN_ALT_B
+              : next == 'f' || next == 'F'   ? SCAN_ALT_F
+              : next == '\r' || next == '\n' ? SCAN_ALT_ENTER
+                                             : SCAN_ALT_KEY);
+    return KEY_PREFIX_FUNCTION;
 }
 
 int sys_read_key()

@@ -103,6 +103,16 @@ int key_event_codes(KeyDecoder* decoder, const KEY_EVENT_RECORD* key, UINT code_
     wchar_t unit = key->uChar.UnicodeChar;
     if (unit == 0)
         return special_key_codes(key, codes);
+    // Alt with a character key; AltGr (Ctrl and Alt together) types characters.
+    if (held(key, LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED) &&
+        !held(key, LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) {
+        codes[0] = KEY_PREFIX_FUNCTION;
+        codes[1] = unit == 'b' || unit == 'B'   ? SCAN_ALT_B
+                   : unit == 'f' || unit == 'F' ? SCAN_ALT_F
+                   : unit == '\r'               ? SCAN_ALT_ENTER
+                                                : SCAN_ALT_KEY;
+        return 2;
+    }
     wchar_t high = decoder->high_surrogate;
     decoder->high_surrogate = 0;
     if (unit >= 0xD800 && unit <= 0xDBFF) {

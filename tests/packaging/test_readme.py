@@ -50,7 +50,7 @@ def readme_commands(text):
 
 def clean_env():
     env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": os.environ.get("HOME", "/"),
-           "TERM": "xterm", "LANG": "C.UTF-8"}
+           "TERM": "xterm", "LANG": "C.UTF-8", "VRELHISTORY": ""}
     # A compiler cache the caller set up speeds the build without changing the commands.
     for name, value in os.environ.items():
         if name.startswith("CCACHE_") or name.endswith("_COMPILER_LAUNCHER"):

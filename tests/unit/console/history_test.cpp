@@ -40,38 +40,37 @@ TEST_F(HistoryTest, EmptyLineIsNotStored)
 
 TEST_F(HistoryTest, OldestEntriesAreDroppedAcrossTheRingEnd)
 {
-    // 100 entries of 31 bytes with their NUL run round the ring three times.
-    for (int i = 0; i < 100; ++i) {
-        std::string line = "entry " + std::to_string(1000 + i) + std::string(20, 'x');
+    // Entries of 1000 bytes with their NUL run round the ring more than twice.
+    const int count = 5000;
+    for (int i = 0; i < count; ++i) {
+        std::string line = "entry " + std::to_string(10000 + i) + std::string(988, 'x');
         history_add(&ctx, line.c_str());
     }
     FunctionStore* store = ctx.store;
-    EXPECT_EQ(store->history_next, 3100u);
-    EXPECT_LE(store->history_next - store->history_oldest, 1022u);
+    EXPECT_EQ(store->history_next, 1000u * count);
+    EXPECT_LE(store->history_next - store->history_oldest, HISTORY_RING_SIZE - 2);
     std::vector<std::string> all = entries(&ctx);
-    ASSERT_EQ(all.size(), 32u); // 32 entries of 31 bytes leave 32 free; one more needs 33
+    ASSERT_EQ(all.size(), (HISTORY_RING_SIZE - 2) / 1000); // one more would leave no 2 bytes
     for (size_t k = 0; k < all.size(); ++k)
-        EXPECT_EQ(all[k], "entry " + std::to_string(1099 - k) + std::string(20, 'x'));
+        EXPECT_EQ(all[k], "entry " + std::to_string(10000 + count - 1 - k) + std::string(988, 'x'));
 }
 
-TEST_F(HistoryTest, LongestLineFillsTheRingAlone)
+TEST_F(HistoryTest, TenThousandLinesOf200BytesAreAllKept)
 {
-    history_add(&ctx, "first");
-    history_add(&ctx, "second");
-    std::string longest(1021, 'L');
-    history_add(&ctx, longest.c_str());
-    EXPECT_EQ(entries(&ctx), std::vector<std::string>{longest});
-    history_add(&ctx, "after");
-    EXPECT_EQ(entries(&ctx), std::vector<std::string>{"after"});
+    for (int i = 0; i < 10000; ++i)
+        history_add(&ctx, (std::to_string(i) + std::string(195, 'y')).c_str());
+    char line[HISTORY_LINE_SIZE];
+    ASSERT_EQ(history_get(&ctx, 10000, line), 1);
+    EXPECT_EQ(std::string(line), "0" + std::string(195, 'y'));
 }
 
-TEST_F(HistoryTest, LineOf1022BytesIsRefused)
+TEST_F(HistoryTest, LinesUpTo1023BytesAreKeptLongerOnesRefused)
 {
     history_add(&ctx, "kept");
-    std::string too_long(1022, 'L');
-    history_add(&ctx, too_long.c_str());
-    EXPECT_EQ(entries(&ctx), std::vector<std::string>{"kept"});
-    EXPECT_EQ(ctx.store->history_next - ctx.store->history_oldest, 5u);
+    std::string longest(1023, 'L');
+    history_add(&ctx, longest.c_str());
+    history_add(&ctx, std::string(1024, 'M').c_str());
+    EXPECT_EQ(entries(&ctx), (std::vector<std::string>{longest, "kept"}));
 }
 
 TEST_F(HistoryTest, RunningIndicesWrapAt32Bits)

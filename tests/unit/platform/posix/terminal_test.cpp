@@ -139,8 +139,8 @@ TEST_F(TerminalKeys, EscapeSequencesArriveAsTwoCodes)
 {
     EXPECT_EQ(keys_for("\x1b[A\x1b[B\x1b[C\x1b[D\x1b[H\x1bOF\x1b[1~\x1b[4~", 16),
               (Keys{224, 72, 224, 80, 224, 77, 224, 75, 224, 71, 224, 79, 224, 71, 224, 79}));
-    EXPECT_EQ(keys_for("\x1b[2~\x1b[3~\x1b[5~\x1b[6~\x1b[1;5C", 10),
-              (Keys{224, 82, 224, 83, 224, 73, 224, 81, 224, 77}));
+    EXPECT_EQ(keys_for("\x1b[2~\x1b[3~\x1b[5~\x1b[6~\x1b[1;5C\x1b[1;5D\x1b[1;2C", 14),
+              (Keys{224, 82, 224, 83, 224, 73, 224, 81, 224, 116, 224, 115, 224, 77}));
     EXPECT_EQ(keys_for("\x1bOP\x1bOS\x1b[15~\x1b[17~\x1b[21~\x1b[11~\x1b[[B", 14),
               (Keys{0, 59, 0, 62, 0, 63, 0, 64, 0, 68, 0, 59, 0, 60}));
 }
@@ -149,7 +149,11 @@ TEST_F(TerminalKeys, ControlKeysEraseAndUnknownSequences)
 {
     EXPECT_EQ(keys_for("\x03\x7f\r\x1b[99~\x1b[Zq", 4), (Keys{3, 8, 13, 'q'}));
     EXPECT_EQ(keys_for("\x1b", 1), Keys{27}); // nothing follows: the Escape key itself
-    EXPECT_EQ(keys_for("\x1bx", 2), (Keys{27, 'x'}));
+    EXPECT_EQ(keys_for("\x1bx\x1b"
+                       "b\x1b"
+                       "F\x1b\r",
+                       8),
+              (Keys{0, SCAN_ALT_KEY, 0, SCAN_ALT_B, 0, SCAN_ALT_F, 0, SCAN_ALT_ENTER}));
 }
 
 TEST_F(TerminalKeys, RawWhileReadingAndRestoredAfter)
