@@ -37,6 +37,10 @@ void history_add(ShellContext* ctx, const char* text)
 
 HistoryPlace history_end(ShellContext* ctx) { return ctx->store->history_next; }
 
+HistoryPlace history_start(ShellContext* ctx) { return ctx->store->history_oldest; }
+
+const char* history_bytes() { return history_ring; }
+
 // Whether place is an entry the ring still holds (running indices, so by distance).
 static bool held(const FunctionStore* store, HistoryPlace place)
 {

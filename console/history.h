@@ -28,6 +28,11 @@ bool history_newer(ShellContext* ctx, HistoryPlace* place);
 void history_copy(ShellContext* ctx, HistoryPlace place, char* destination);
 // The place after the newest entry.
 HistoryPlace history_end(ShellContext* ctx);
+// The oldest entry still held.
+HistoryPlace history_start(ShellContext* ctx);
+// The ring itself, for a search that reads it in place: the byte of running index i is at
+// i % HISTORY_RING_SIZE.
+const char* history_bytes();
 
 // Browsing state of one line input: the index (0 = not browsing), where it stands and the
 // text typed before.

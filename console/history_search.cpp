@@ -28,15 +28,40 @@ static bool holds(const char* line, const char* text)
     return length == 0;
 }
 
-bool history_find_older(ShellContext* ctx, const char* text, HistoryPlace* place, char* found)
+static char ring_at(const char* ring, uint32_t index) { return ring[index % HISTORY_RING_SIZE]; }
+
+// Whether text (lower case, not empty) begins at index in the ring; a match ends before the
+// entry's NUL, as no byte of text is one.
+static bool begins_at(const char* ring, uint32_t index, const char* text)
 {
-    HistoryPlace at = *place;
-    while (history_older(ctx, &at)) {
-        history_copy(ctx, at, found);
-        if (holds(found, text)) {
-            *place = at;
-            return true;
-        }
+    for (size_t i = 0; text[i]; ++i)
+        if (lower(ring_at(ring, index + static_cast<uint32_t>(i))) != text[i])
+            return false;
+    return true;
+}
+
+// The ring is read in place, byte by byte from place back to the oldest entry, so a key costs
+// one pass over the lines older than the match shown and no copying.
+bool history_find_older(ShellContext* ctx, const char* text, HistoryPlace* place)
+{
+    HistoryPlace newest = *place;
+    if (!history_older(ctx, &newest))
+        return false;
+    if (!text[0])
+        return *place = newest, true;
+    char folded[SEARCH_TEXT_SIZE];
+    copy_bounded(folded, text, sizeof folded);
+    for (char* p = folded; *p; ++p)
+        *p = lower(*p);
+    const char* ring = history_bytes();
+    HistoryPlace oldest = history_start(ctx);
+    char first = folded[0];
+    for (uint32_t at = *place - 1; at - oldest < *place - oldest; --at) {
+        if (lower(ring_at(ring, at)) != first || !begins_at(ring, at, folded))
+            continue;
+        while (at != oldest && ring_at(ring, at - 1))
+            --at;
+        return *place = at, true;
     }
     return false;
 }
@@ -44,12 +69,11 @@ bool history_find_older(ShellContext* ctx, const char* text, HistoryPlace* place
 // Looks again from `from` (older than it); a miss keeps the match shown before.
 static void look(ShellContext* ctx, SearchState* s, HistoryPlace from)
 {
-    char candidate[HISTORY_LINE_SIZE];
     HistoryPlace place = from;
-    s->found = history_find_older(ctx, s->text, &place, candidate);
+    s->found = history_find_older(ctx, s->text, &place);
     if (s->found) {
         s->place = place;
-        copy_end(s->match, candidate);
+        history_copy(ctx, place, s->match);
     }
 }
 

@@ -20,6 +20,6 @@ enum class SearchEnd {
 // ended the search in *key.
 SearchEnd history_search(ShellContext* ctx, KeyInput* keys, LineScreen* screen, char* line,
                          KeyPress* key);
-// Finds, from place (not included) towards older entries, an entry holding text in any case
-// of its letters; true with place at it and a copy in found (HISTORY_LINE_SIZE bytes).
-bool history_find_older(ShellContext* ctx, const char* text, HistoryPlace* place, char* found);
+// Finds, from place (not included) towards older entries, the newest entry holding text in
+// any case of its letters; true with place at it.
+bool history_find_older(ShellContext* ctx, const char* text, HistoryPlace* place);

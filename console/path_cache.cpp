@@ -25,40 +25,36 @@ static char names[PATH_CACHE_NAMES];
 static uint32_t names_used; // the old names of a folder listed again stay until a full listing
 static size_t listings;
 
-static bool list_programs(CachedFolder* folder);
+struct FolderListing {
+    CachedFolder* folder;
+    bool fitted;
+};
 
-// Lists the folder's programs at the end of `names`; false when they do not fit. Only the
-// directory bit of an entry is looked at, so the stored attributes are not read.
-static bool list_folder(CachedFolder* folder)
+// Keeps one program name at the end of `names`; false (stopping the listing) when it does
+// not fit.
+static bool keep_name(const char* name, void* data)
 {
-    sys_search_stored_attributes(false);
-    bool fitted = list_programs(folder);
-    sys_search_stored_attributes(true);
-    return fitted;
+    auto* listing = static_cast<FolderListing*>(data);
+    size_t size = std::strlen(name) + 1;
+    if (!name_offered(name))
+        return true;
+    if (names_used + size > PATH_CACHE_NAMES)
+        return listing->fitted = false;
+    std::memcpy(names + names_used, name, size);
+    names_used += static_cast<uint32_t>(size);
+    listing->folder->length += static_cast<uint32_t>(size);
+    return true;
 }
 
-static bool list_programs(CachedFolder* folder)
+// Lists the folder's programs at the end of `names`; false when they do not fit.
+static bool list_folder(CachedFolder* folder)
 {
     ++listings;
     folder->first = names_used;
     folder->length = 0;
-    char pattern[PATH_FOLDER_SIZE + 4];
-    char* end = copy_end(copy_end(pattern, folder->path), PLATFORM_DOS_SEPARATORS ? "\\" : "/");
-    copy_end(end, "*");
-    FindData entry;
-    SearchOwner search(sys_find_first(pattern, &entry));
-    for (bool more = search.search != nullptr; more; more = sys_find_next(search.search, &entry)) {
-        char name[sizeof entry.cFileName];
-        if (!sys_program_name(folder->path, &entry, name, sizeof name) || !name_offered(name))
-            continue;
-        size_t size = std::strlen(name) + 1;
-        if (names_used + size > PATH_CACHE_NAMES)
-            return false;
-        std::memcpy(names + names_used, name, size);
-        names_used += static_cast<uint32_t>(size);
-        folder->length += static_cast<uint32_t>(size);
-    }
-    return true;
+    FolderListing listing{folder, true};
+    sys_list_programs(folder->path, keep_name, &listing);
+    return listing.fitted;
 }
 
 // Brings one folder up to date: true when it still fits.

@@ -331,10 +331,11 @@ size_t sys_text_to_utf8(const char* text, char* out, size_t size);
 size_t sys_text_from_utf8(const char* text, char* out, size_t size);
 // The last-write time of a file or folder, comparable between two calls; false when missing.
 bool sys_modified_time(const char* path, int64_t* time);
-// The name by which a command line starts the folder's entry as a program, into name (`size`
-// bytes): on Windows an entry whose extension PATHEXT lists, ".exe" left off; on POSIX an
-// executable file. False for any other entry.
-bool sys_program_name(const char* folder, const FindData* entry, char* name, size_t size);
+// Hands each program of the folder to visit by the name a command line starts it with: on
+// Windows an entry whose extension PATHEXT lists, ".exe" left off; on POSIX an executable
+// file. Stops when visit returns false; false when the folder cannot be read.
+bool sys_list_programs(const char* folder, bool (*visit)(const char* name, void* data),
+                       void* data);
 
 // ---------------------------------------------------------------------------------------------
 // Volumes for `df`

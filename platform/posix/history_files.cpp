@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -106,13 +107,32 @@ bool sys_modified_time(const char* path, int64_t* time)
     return true;
 }
 
-bool sys_program_name(const char* folder, const FindData* entry, char* name, size_t size)
+// Only the names are read; the type comes with the directory entry, so a file costs the one
+// check of its execute bit (a link or an unknown type one look more).
+static bool is_program(int folder, const struct dirent* entry)
 {
-    if (entry->dwFileAttributes & ATTR_DIRECTORY)
+    if (entry->d_type == DT_DIR)
         return false;
-    char path[4096];
-    size_t length = join(path, sizeof path, folder, "/");
-    if (!length || !join(path + length, sizeof path - length, entry->cFileName, ""))
+    struct stat info;
+    if (entry->d_type != DT_REG &&
+        (fstatat(folder, entry->d_name, &info, 0) != 0 || S_ISDIR(info.st_mode)))
         return false;
-    return access(path, X_OK) == 0 && join(name, size, entry->cFileName, "") != 0;
+    return faccessat(folder, entry->d_name, X_OK, 0) == 0;
+}
+
+bool sys_list_programs(const char* folder, bool (*visit)(const char* name, void* data), void* data)
+{
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* directory = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!directory) {
+        keep_error(errno);
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    while (struct dirent* entry = readdir(directory))
+        if (is_program(fd, entry) && !visit(entry->d_name, data))
+            break;
+    closedir(directory);
+    return true;
 }

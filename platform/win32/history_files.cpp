@@ -127,12 +127,9 @@ bool sys_modified_time(const char* path, int64_t* time)
     return true;
 }
 
-// Whether the extension (with its dot) is one of PATHEXT's, ';'-separated, in any case.
-static bool listed_extension(const char* extension)
+// Whether the extension (with its dot) is one of list's, ';'-separated, in any case.
+static bool listed_extension(const char* list, const char* extension)
 {
-    char list[PATHEXT_SIZE];
-    if (!sys_get_env("PATHEXT", list, sizeof list))
-        join(list, sizeof list, ".COM;.EXE;.BAT;.CMD", "");
     size_t length = std::strlen(extension);
     for (const char* p = list; *p;) {
         const char* end = std::strchr(p, ';');
@@ -144,16 +141,38 @@ static bool listed_extension(const char* extension)
     return false;
 }
 
-bool sys_program_name(const char*, const FindData* entry, char* name, size_t size)
+// The name a command line starts the entry with, into name; false when it is no program.
+static bool program_name(const char* extensions, const FindData* entry, char* name, size_t size)
 {
     if (entry->dwFileAttributes & ATTR_DIRECTORY)
         return false;
     const char* dot = std::strrchr(entry->cFileName, '.');
-    if (!dot || dot == entry->cFileName || !listed_extension(dot))
+    if (!dot || dot == entry->cFileName || !listed_extension(extensions, dot))
         return false;
     if (!join(name, size, entry->cFileName, ""))
         return false;
     if (_stricmp(dot, ".exe") == 0)
         name[dot - entry->cFileName] = 0; // a program is typed without ".exe"
+    return true;
+}
+
+// PATHEXT is read once per folder, not once per file.
+bool sys_list_programs(const char* folder, bool (*visit)(const char* name, void* data), void* data)
+{
+    char extensions[PATHEXT_SIZE];
+    if (!sys_get_env("PATHEXT", extensions, sizeof extensions))
+        join(extensions, sizeof extensions, ".COM;.EXE;.BAT;.CMD", "");
+    char pattern[1024];
+    if (!join(pattern, sizeof pattern, folder, "\\*"))
+        return false;
+    FindData entry;
+    SearchOwner search(sys_find_first(pattern, &entry));
+    if (!search.search)
+        return false;
+    do {
+        char name[sizeof entry.cFileName];
+        if (program_name(extensions, &entry, name, sizeof name) && !visit(name, data))
+            break;
+    } while (sys_find_next(search.search, &entry));
     return true;
 }
