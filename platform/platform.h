@@ -334,8 +334,7 @@ bool sys_modified_time(const char* path, int64_t* time);
 // Hands each program of the folder to visit by the name a command line starts it with: on
 // Windows an entry whose extension PATHEXT lists, ".exe" left off; on POSIX an executable
 // file. Stops when visit returns false; false when the folder cannot be read.
-bool sys_list_programs(const char* folder, bool (*visit)(const char* name, void* data),
-                       void* data);
+bool sys_list_programs(const char* folder, bool (*visit)(const char* name, void* data), void* data);
 
 // ---------------------------------------------------------------------------------------------
 // Volumes for `df`
