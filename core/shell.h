@@ -68,6 +68,9 @@ struct ShellContext {
     uint32_t options;
     uint32_t exit_code;     // exit code of the last program waited for, or a start error code
     SysHandle pending_pipe; // read end of the previous command's output pipe
+    uint32_t pipe_serial;   // counts the pipes made: a pending pipe is known by its number
+    int32_t text_if_level;  // the `if` level the running script, eval or function began at
+    const char* text_name;  // that text's name for messages, or null at the prompt
     uint64_t du_total;      // running total of `du` in KiB
     char* dest_tail;        // where `cp` and `mv` write each source name in dest_path
     char** frames[FRAME_LEVELS];

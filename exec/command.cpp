@@ -205,6 +205,8 @@ int32_t run_external(char** argv, ShellContext* ctx)
         if (error)
             return fail_with(error, ctx);
         ctx->pending_pipe = read_end;
+        if (++ctx->pipe_serial == 0) // 0 stands for no pipe
+            ctx->pipe_serial = 1;
         pipe_out.reset(write_end);
     }
     StateHandOver hand_over(ctx, (ctx->redir_flags & REDIR_SHELL) != 0);
