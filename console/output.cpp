@@ -1,6 +1,8 @@
 // output.cpp: the byte, string and message output of the shell, and the interrupt check.
 #include "console/output.h"
 
+#include "core/output_failure.h"
+
 #include <cstring>
 
 int (*key_source)() = sys_read_key;
@@ -9,8 +11,10 @@ void (*screen_sink)(const char* data, size_t size) = sys_write_screen;
 
 void check_interrupt()
 {
-    if (!interrupted)
+    if (!interrupted) {
+        stop_on_output_failure();
         return;
+    }
     sys_flush_out(); // what was written before the interrupt comes out before the notice
     sys_write_error("^C\r\n");
     throw Interrupt{};
