@@ -14,7 +14,7 @@ struct OpenLevels {
     bool defining;
     bool closed;
     PipeHandOn pipe;
-    int32_t outer_if_level;  // the enclosing text's, given back at the end
+    int32_t outer_if_level; // the enclosing text's, given back at the end
     const char* outer_name;
     OpenLevels(ShellContext* c, const char* text_name);
     OpenLevels(const OpenLevels&) = delete;

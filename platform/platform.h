@@ -108,8 +108,8 @@ void sys_code_page(SysCodePage* out);
 void sys_write_out(const char* data, size_t size);
 void sys_flush_out();
 // The system's error code of the first write to standard output that failed since the last
-// call, 0 when none; asking clears it. Once a write failed, output is dropped until then:
-// what was written stays, the rest never comes.
+// call, 0 when none; asking clears it and drops what is still buffered. Once a write failed,
+// output is dropped until then: what was written stays, the rest never comes.
 uint32_t sys_output_failure();
 // Whether that code says the reader of a pipe went away (rather than a full disk, a device
 // error...): a program would end quietly there.

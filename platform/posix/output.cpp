@@ -26,6 +26,8 @@ uint32_t sys_output_failure()
 {
     uint32_t code = out_failure;
     out_failure = 0;
+    if (code != 0)
+        out_used = 0; // what came after the failure goes nowhere either
     return code;
 }
 

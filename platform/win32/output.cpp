@@ -98,10 +98,16 @@ uint32_t sys_output_failure()
 {
     uint32_t code = standard_output.failure;
     standard_output.failure = 0;
+    if (code != 0)
+        standard_output.used = 0; // what came after the failure goes nowhere either
     return code;
 }
 
-bool sys_reader_gone(uint32_t code) { return code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE; }
+// A pipe whose reader closed its end: the system says 232, Wine also 233 or 109.
+bool sys_reader_gone(uint32_t code)
+{
+    return code == ERROR_NO_DATA || code == ERROR_PIPE_NOT_CONNECTED || code == ERROR_BROKEN_PIPE;
+}
 
 void sys_write_error(const char* text)
 {

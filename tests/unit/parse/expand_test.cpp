@@ -172,9 +172,9 @@ TEST_F(Expand, WordModifierCutsTheValueAsText)
     set("q", nullptr);
     set("r", nullptr);
     const char* const cases[][3] = {
-        {"x ~/y $HOME", "l:w2", "~/y"},       {"x ~/y $HOME", "l:w3", "$HOME"},
-        {"a `@ q=7`b c", "l:w2", "`@"},       {"${r=`@ q=7`} c", "l:w1", "${r=`@"},
-        {"a \"b c\" d", "l:w2", "b c"},      {"${l:w1} x", "l:w1", "${l:w1}"},
+        {"x ~/y $HOME", "l:w2", "~/y"}, {"x ~/y $HOME", "l:w3", "$HOME"},
+        {"a `@ q=7`b c", "l:w2", "`@"}, {"${r=`@ q=7`} c", "l:w1", "${r=`@"},
+        {"a \"b c\" d", "l:w2", "b c"}, {"${l:w1} x", "l:w1", "${l:w1}"},
     };
     for (const auto& row : cases) {
         set("l", row[0]);
