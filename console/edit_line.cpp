@@ -5,6 +5,7 @@
 #include "console/line_screen.h"
 #include "console/line_text.h"
 #include "console/output.h"
+#include "console/prompt_width.h"
 
 #include <cstring>
 
@@ -107,11 +108,7 @@ static void erase_line(EditState* s)
     s->too_long = false; // nothing of the line that did not fit is left
 }
 
-static void clear_screen(EditState* s)
-{
-    screen_show(&s->screen, s->line, s->cursor); // the keys before come first
-    screen_put(&s->screen, "\x1b[2J", 4);        // the line is not drawn again
-}
+static void clear_screen(EditState* s) { screen_redraw(&s->screen); }
 
 // Carries out one key code (cursor keys already mapped to their control codes).
 static void act_on_key(EditState* s, int code)
@@ -168,23 +165,23 @@ static int map_scan_code(int scan)
     }
 }
 
-// Columns of the prompt: the caller leaves its text in the buffer; a UTF-8 prompt
-// takes fewer columns than bytes.
-static int prompt_columns(const char* line, int prompt_width)
+static int screen_columns()
 {
-    const void* end = std::memchr(line, 0, KEYBOARD_LINE_SIZE);
-    if (prompt_width <= 0 || !end || static_cast<const char*>(end) - line != prompt_width)
-        return prompt_width;
-    return text_columns(line, 0, static_cast<size_t>(prompt_width));
+    int columns = sys_terminal_columns();
+    return columns > 0 ? columns : SCREEN_COLUMNS;
 }
 
+// The caller leaves the prompt's text in the buffer; prompt_width is its length in bytes (or
+// its columns when the buffer does not hold it).
 static void start_edit(EditState* s, char* line, ShellContext* ctx, int prompt_width)
 {
     s->ctx = ctx;
     s->line = line;
-    int columns = sys_terminal_columns();
-    screen_start(&s->screen, columns > 0 ? columns : SCREEN_COLUMNS,
-                 prompt_columns(line, prompt_width));
+    const void* end = std::memchr(line, 0, KEYBOARD_LINE_SIZE);
+    bool held = prompt_width > 0 && end && static_cast<const char*>(end) - line == prompt_width;
+    size_t last_row;
+    screen_start(&s->screen, screen_columns(), held ? line : "",
+                 held ? prompt_columns(line, &last_row) : prompt_width);
     line[0] = 0;
     s->cursor = 0;
     s->too_long = false;
@@ -204,6 +201,7 @@ static bool key_waiting(const EditState* s)
 // Shows what the keys so far did, and the interrupt notice when one came.
 static void catch_up(EditState* s)
 {
+    screen_resize(&s->screen, screen_columns());
     screen_show(&s->screen, s->line, s->cursor);
     screen_flush(&s->screen);
     check_interrupt();

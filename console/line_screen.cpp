@@ -10,19 +10,32 @@
 
 #include "console/line_text.h"
 #include "console/output.h"
+#include "console/prompt_width.h"
 #include "console/screen_cells.h"
 
 #include <cstring>
 
-void screen_start(LineScreen* s, int columns, int start)
+// Nothing of the line is shown yet; its text starts at `start` on the cursor's row.
+static void start_line(LineScreen* s, int start)
 {
-    s->columns = columns;
     s->start = start;
     s->at = start;
     s->at_margin = false;
+    s->own_row = false;
     s->shown_cells = 0;
-    s->used = 0;
     s->shown[0] = 0;
+}
+
+void screen_start(LineScreen* s, int columns, const char* prompt, int start)
+{
+    s->columns = columns;
+    s->used = 0;
+    size_t length = 0;
+    for (; prompt[length] && length + 1 < sizeof s->prompt; ++length)
+        s->prompt[length] = prompt[length];
+    s->prompt[length] = 0; // a longer prompt is drawn again cut
+    s->prompt_cells = start;
+    start_line(s, start % columns);
 }
 
 void screen_flush(LineScreen* s)
@@ -40,11 +53,26 @@ void screen_put(LineScreen* s, const char* bytes, size_t size)
     s->used += size;
 }
 
+static void advance(LineScreen* s, int width)
+{
+    s->at += width;
+    s->at_margin = s->at % s->columns == 0;
+}
+
 static void put_cell(LineScreen* s, const char* bytes, size_t size, int width)
 {
     screen_put(s, bytes, size);
-    s->at += width;
-    s->at_margin = s->at % s->columns == 0;
+    advance(s, width);
+}
+
+// Writes the character's bytes, or a control byte as ^X: the terminal never acts on the line.
+static void put_shown(LineScreen* s, const char* text, size_t at, size_t length)
+{
+    if (length == 1 && is_control_byte(text[at])) {
+        char shown[2] = {'^', static_cast<char>(text[at] ^ 0x40)};
+        return screen_put(s, shown, 2);
+    }
+    screen_put(s, text + at, length);
 }
 
 static void put_repeated(LineScreen* s, char c, int count)
@@ -67,10 +95,11 @@ static void put_text(LineScreen* s, const char* text, size_t from, size_t to)
 {
     while (from < to) {
         size_t length = char_length_at(text, from);
-        int width = text_columns(text, from, from + length);
+        int width = shown_columns(text, from, length);
         if (width > 1 && s->columns > 1 && s->at % s->columns == s->columns - 1)
             put_cell(s, " ", 1, 1);
-        put_cell(s, text + from, length, width);
+        put_shown(s, text, from, length);
+        advance(s, width);
         from += length;
     }
 }
@@ -82,7 +111,7 @@ static size_t char_at_cell(const LineScreen* s, const char* text, int cell, int*
     int column = s->start;
     size_t at = 0;
     for (; text[at]; at += char_length_at(text, at)) {
-        int width = text_columns(text, at, at + char_length_at(text, at));
+        int width = shown_columns(text, at, char_length_at(text, at));
         if (width > 1 && s->columns > 1 && column % s->columns == s->columns - 1)
             ++column; // the blank at the margin
         if (column >= cell)
@@ -103,8 +132,11 @@ static void settle(LineScreen* s, const char* text)
     size_t at = char_at_cell(s, text, s->at, &column);
     bool here = text[at] && column == s->at;
     size_t length = here ? char_length_at(text, at) : 1;
-    int width = here ? text_columns(text, at, at + length) : 1;
-    screen_put(s, here ? text + at : " ", length);
+    int width = here ? shown_columns(text, at, length) : 1;
+    if (here)
+        put_shown(s, text, at, length);
+    else
+        screen_put(s, " ", 1);
     put_repeated(s, '\b', width);
     s->at_margin = false;
 }
@@ -160,10 +192,8 @@ static void move_to_own_row(LineScreen* s)
     put_blanks(s, s->shown_cells);
     move_to(s, "", s->start, 0);
     screen_put(s, "\n", 1);
-    s->start = 0;
-    s->at = 0;
-    s->shown[0] = 0;
-    s->shown_cells = 0;
+    start_line(s, 0);
+    s->own_row = true;
 }
 
 // Whether text would move to a row of its own. A line that takes four bytes a cell at most
@@ -205,4 +235,40 @@ void screen_leave(LineScreen* s, const char* text)
     screen_show(s, text, std::strlen(text));
     if (s->at % s->columns != 0 || s->at == s->start)
         screen_put(s, "\n", 1); // else the cursor stands on the row below the line already
+}
+
+// Writes the prompt's bytes from `from`, each line feed as CR LF (raw output keeps them apart).
+static void put_prompt(LineScreen* s, size_t from)
+{
+    for (size_t at = from; s->prompt[at]; ++at) {
+        bool line_feed = s->prompt[at] == '\n';
+        screen_put(s, line_feed ? "\r\n" : s->prompt + at, line_feed ? 2 : 1);
+    }
+}
+
+// The rows the line showed stay where they were (a terminal that reflows them may leave some
+// above); from the row where the line began everything is drawn again at the new width.
+void screen_resize(LineScreen* s, int columns)
+{
+    if (columns <= 0 || columns == s->columns)
+        return;
+    screen_put(s, "\r", 1);
+    if (s->at / s->columns > 0)
+        put_move(s, 'A', s->at / s->columns);
+    screen_put(s, "\x1b[J", 3);
+    s->columns = columns;
+    bool own_row = s->own_row;
+    size_t last_row;
+    prompt_columns(s->prompt, &last_row);
+    if (!own_row)
+        put_prompt(s, last_row);
+    start_line(s, own_row ? 0 : s->prompt_cells % columns);
+    s->own_row = own_row;
+}
+
+void screen_redraw(LineScreen* s)
+{
+    screen_put(s, "\x1b[H\x1b[2J", 7);
+    put_prompt(s, 0);
+    start_line(s, s->prompt_cells % s->columns);
 }

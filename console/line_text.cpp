@@ -2,6 +2,7 @@
 // code page: whole UTF-8 sequences, double-byte pairs, or single bytes.
 #include "console/line_text.h"
 
+#include "console/char_widths.h"
 #include "console/output.h"
 #include "parse/char_class.h"
 
@@ -26,15 +27,50 @@ static size_t sequence_length(unsigned char lead)
     return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-size_t char_length_at(const char* text, size_t at)
+// The code point of a valid sequence of the given length.
+static uint32_t code_point(const unsigned char* p, size_t length)
 {
-    if (!text_is_utf8())
-        return static_cast<size_t>(char_width(text + at));
+    static const unsigned char lead_mask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    uint32_t value = p[0] & lead_mask[length];
+    for (size_t i = 1; i < length; ++i)
+        value = value << 6 | (p[i] & 0x3F);
+    return value;
+}
+
+// Byte length of the one UTF-8 sequence at text + at (1 for a byte of a broken one).
+static size_t point_length(const char* text, size_t at)
+{
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text) + at;
     size_t length = sequence_length(p[0]);
     for (size_t i = 1; i < length; ++i)
         if (!is_continuation(p[i]))
             return 1; // a broken sequence: its bytes count one by one, as terminals show them
+    return length;
+}
+
+// Columns of the sequence of `length` bytes at text + at.
+static int point_columns(const char* text, size_t at, size_t length)
+{
+    if (length == 1)
+        return 1;
+    return char_columns(code_point(reinterpret_cast<const unsigned char*>(text) + at, length));
+}
+
+// Whether the sequence at text + at draws on the cell of the character before it (a combining
+// mark, a joiner, a variation selector). Every such character takes two bytes or more.
+static bool joins_before(const char* text, size_t at)
+{
+    size_t length = point_length(text, at);
+    return length > 1 && point_columns(text, at, length) == 0;
+}
+
+size_t char_length_at(const char* text, size_t at)
+{
+    if (!text_is_utf8())
+        return static_cast<size_t>(char_width(text + at));
+    size_t length = point_length(text, at);
+    while (text[at + length] && joins_before(text, at + length))
+        length += point_length(text, at + length); // the marks go with their base character
     return length;
 }
 
@@ -47,41 +83,25 @@ static size_t pair_start_before(const char* text, size_t end)
     return start;
 }
 
-size_t char_start_before(const char* text, size_t end)
+// Start of the UTF-8 sequence that ends at `end` (a byte of a broken one stands alone).
+static size_t point_start_before(const char* text, size_t end)
 {
-    if (!text_is_utf8())
-        return pair_start_before(text, end);
     for (size_t back = 1; back <= 4 && back <= end; ++back) {
         size_t start = end - back;
         if (!is_continuation(static_cast<unsigned char>(text[start])))
-            return char_length_at(text, start) == back ? start : end - 1;
+            return point_length(text, start) == back ? start : end - 1;
     }
     return end - 1;
 }
 
-// The code point of a valid sequence of the given length.
-static uint32_t code_point(const unsigned char* p, size_t length)
+size_t char_start_before(const char* text, size_t end)
 {
-    static const unsigned char lead_mask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    uint32_t value = p[0] & lead_mask[length];
-    for (size_t i = 1; i < length; ++i)
-        value = value << 6 | (p[i] & 0x3F);
-    return value;
-}
-
-// East Asian wide and full-width characters, and the emoji blocks, take two columns.
-static bool is_wide(uint32_t c)
-{
-    static const uint32_t ranges[][2] = {
-        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
-        {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD},
-    };
-    for (const auto& range : ranges)
-        if (c >= range[0] && c <= range[1])
-            return true;
-    return false;
+    if (!text_is_utf8())
+        return pair_start_before(text, end);
+    size_t start = point_start_before(text, end);
+    while (start > 0 && joins_before(text, start))
+        start = point_start_before(text, start);
+    return start;
 }
 
 int text_columns(const char* text, size_t from, size_t to)
@@ -90,9 +110,8 @@ int text_columns(const char* text, size_t from, size_t to)
         return static_cast<int>(to - from); // a double-byte character takes two cells
     int columns = 0;
     while (from < to) {
-        size_t length = char_length_at(text, from);
-        const unsigned char* p = reinterpret_cast<const unsigned char*>(text) + from;
-        columns += length > 2 && is_wide(code_point(p, length)) ? 2 : 1;
+        size_t length = point_length(text, from);
+        columns += point_columns(text, from, length);
         from += length;
     }
     return columns;

@@ -5,13 +5,14 @@
 
 #include <cstddef>
 
-// Byte length of the character at text + at: a whole UTF-8 sequence, a double-byte pair, or
-// one byte (also for a byte that begins no valid sequence).
+// Byte length of the character at text + at: a whole UTF-8 sequence with the combining marks,
+// joiners and variation selectors after it, a double-byte pair, or one byte (also for a byte
+// that begins no valid sequence).
 size_t char_length_at(const char* text, size_t at);
 // Start of the character that ends at `end` (end > 0).
 size_t char_start_before(const char* text, size_t end);
-// Screen columns of the bytes from `from` to `to` (character boundaries): in UTF-8 one per
-// character, two for an East Asian wide character; in other code pages one per byte.
+// Screen columns of the bytes from `from` to `to` (character boundaries): in UTF-8 by the
+// width table (char_widths.h); in other code pages one per byte.
 int text_columns(const char* text, size_t from, size_t to);
 
 constexpr int KEY_NONE = -2; // no key kept back

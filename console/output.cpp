@@ -9,8 +9,14 @@ int (*key_source)() = sys_read_key;
 void (*output_sink)(const char* data, size_t size) = sys_write_out;
 void (*screen_sink)(const char* data, size_t size) = sys_write_screen;
 
+uint32_t check_budget = 0;
+
 void check_interrupt()
 {
+    // Counted here, where every line, loop pass and write passes, so that a bounded run ends
+    // after the same steps each time, however loaded the machine is.
+    if (check_budget != 0 && --check_budget == 0)
+        interrupted = 1;
     if (!interrupted) {
         stop_on_output_failure();
         return;

@@ -47,3 +47,6 @@ int read_key();
 extern int (*key_source)();
 extern void (*output_sink)(const char* data, size_t size);
 extern void (*screen_sink)(const char* data, size_t size);
+// Test hook: when not 0, the interrupt checks left before the interrupt is raised as by Ctrl-C
+// (the fuzzers bound each input's work this way). 0 by default: no bound.
+extern uint32_t check_budget;

@@ -3,6 +3,7 @@
 
 #include "console/line_input.h"
 #include "console/output.h"
+#include "console/terminal_marks.h"
 #include "core/pipe_hand_on.h"
 #include "core/run_line.h"
 #include "parse/read_word.h"
@@ -47,9 +48,10 @@ void read_eval_loop(ShellContext* ctx)
     for (;;) {
         if (sys_input_is_terminal()) {
             int width = make_prompt(buffer.data(), ctx);
-            out_str(buffer.data());
+            show_prompt(ctx, buffer.data());
             if (!edit_line(buffer.data(), ctx, width))
                 return;
+            mark_command_start();
         } else {
             check_interrupt();
             if (!read_plain_line(buffer.data(), buffer.size(), ctx))

@@ -1,18 +1,16 @@
-// fuzz_support.cpp: jail, silence, reset and the time watchdog for the fuzz targets.
+// fuzz_support.cpp: jail, silence, reset and the work budget for the fuzz targets.
 #include "fuzz_support.h"
 
+#include "console/output.h"
 #include "core/startup.h"
 #include "parse/char_class.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -108,44 +106,22 @@ std::string fuzz_text(const uint8_t* data, size_t size)
     return text.substr(0, text.find('\0'));
 }
 
-// The watchdog: one thread for the process, armed with a deadline for each input.
-static std::mutex watch_lock;
-static std::chrono::steady_clock::time_point watch_deadline;
-static bool watch_armed = false;
-
-static std::chrono::milliseconds input_time()
+static uint32_t input_checks()
 {
-    const char* text = std::getenv("VREL_FUZZ_INPUT_MS");
-    long ms = text ? std::strtol(text, nullptr, 10) : 0;
-    return std::chrono::milliseconds(ms > 0 ? ms : 1000);
+    const char* text = std::getenv("VREL_FUZZ_INPUT_CHECKS");
+    long checks = text ? std::strtol(text, nullptr, 10) : 0;
+    return checks > 0 && checks < 1000000000 ? static_cast<uint32_t>(checks) : 2000;
 }
 
-static void watch_inputs()
+FuzzBudget::FuzzBudget()
 {
-    for (;;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::lock_guard<std::mutex> hold(watch_lock);
-        if (watch_armed && std::chrono::steady_clock::now() > watch_deadline)
-            interrupted = 1;
-    }
-}
-
-FuzzWatch::FuzzWatch()
-{
-    // Detached, so that the fuzzer's own exit never waits for it.
-    static const bool started = (std::thread(watch_inputs).detach(), true);
-    static const std::chrono::milliseconds limit = input_time();
-    (void)started;
-    std::lock_guard<std::mutex> hold(watch_lock);
-    watch_deadline = std::chrono::steady_clock::now() + limit;
-    watch_armed = true;
+    static const uint32_t checks = input_checks();
     interrupted = 0;
+    check_budget = checks;
 }
 
-FuzzWatch::~FuzzWatch()
+FuzzBudget::~FuzzBudget()
 {
-    // Under the lock, so that the watchdog cannot raise the interrupt again after this.
-    std::lock_guard<std::mutex> hold(watch_lock);
-    watch_armed = false;
+    check_budget = 0;
     interrupted = 0;
 }

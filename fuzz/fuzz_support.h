@@ -21,21 +21,23 @@ void fuzz_reset(ShellContext* ctx);
 // The input as a NUL-terminated line, cut at its first NUL byte.
 std::string fuzz_text(const uint8_t* data, size_t size);
 
-// While one lives, a watchdog raises the shell's interrupt once the input has run past its
-// time (VREL_FUZZ_INPUT_MS, 1000 unless set); its end takes the interrupt back. A loop that
-// never ends is what some built-ins are for, so it is bounded the way a user bounds it.
-struct FuzzWatch {
-    FuzzWatch();
-    ~FuzzWatch();
-    FuzzWatch(const FuzzWatch&) = delete;
-    FuzzWatch& operator=(const FuzzWatch&) = delete;
+// While one lives, the shell's interrupt is raised at the input's N-th interrupt check
+// (VREL_FUZZ_INPUT_CHECKS, 2000 unless set): lines, loop passes and writes are counted, so an
+// endless loop ends after the same steps on any machine, in milliseconds. A loop that never ends
+// is what some built-ins are for, so it is bounded the way a user bounds it. Its end takes the
+// count and the interrupt back.
+struct FuzzBudget {
+    FuzzBudget();
+    ~FuzzBudget();
+    FuzzBudget(const FuzzBudget&) = delete;
+    FuzzBudget& operator=(const FuzzBudget&) = delete;
 };
 
-// Runs one input's work under the watchdog; `exit` and the interrupt both end it normally.
+// Runs one input's work within the budget; `exit` and the interrupt both end it normally.
 // A loop that never looks at the interrupt still runs on, into libFuzzer's own time-out.
 template <typename Work> void fuzz_run(Work work)
 {
-    FuzzWatch watch;
+    FuzzBudget budget;
     try {
         work();
     } catch (const FuzzExit&) {

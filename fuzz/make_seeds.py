@@ -28,8 +28,8 @@ def seeds_for(target):
         return words + [b"a b\0\0it's\0$HOME\0`x`\0a;b\0x\ny\0\\",
                         b">victim\0|\0;x\0<3 love\0&\0>>e\0<>"]
     if target == "read_word":
-        # A backquoted loop that only the watchdog's interrupt ends: `~` expands to the empty
-        # home of the jail and makes `lwh~ile du ...` an `lwhile`.
+        # A backquoted loop that only the interrupt of the work budget ends: `~` expands to the
+        # empty home of the jail and makes `lwh~ile du ...` an `lwhile`.
         endless = bytes.fromhex("16606c77687e696c65206475202d206fd9d6d6d6d6d6d4d6d6d6d6d6d6d6f6d6"
                                 "d6d6d633 7d20247b76242f".replace(" ", ""))
         return [endless] + [bytes([i % 64]) + l.encode("utf-8", "surrogateescape")

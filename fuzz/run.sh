@@ -5,10 +5,11 @@
 # "rm -r *". Needs root. Logs are kept in build/fuzz/runs/<target>.log and the inputs that
 # failed in build/fuzz/artifacts/<target>/; each failing input is also shown in the output.
 #
-# An input that only loops (a script that never ends is no fault) is ended after a second by
-# the shell's own interrupt, raised by a watchdog in the fuzz support; on a loaded machine the
-# second grows with the load per core. A loop that never looks at the interrupt still runs
-# into libFuzzer's time limit and fails. A slow machine is no fault either: an input that runs
+# An input that only loops (a script that never ends is no fault) is ended by the shell's own
+# interrupt, which the fuzz support raises at the input's 2000th interrupt check (lines, loop
+# passes and writes are counted; VREL_FUZZ_INPUT_CHECKS sets another count): in milliseconds,
+# the same steps on any machine. A loop that never looks at the interrupt still runs into
+# libFuzzer's time limit and fails. A slow machine is no fault either: an input that runs
 # past the time limit, or past the memory limit after many others, is run again alone with
 # generous limits, and only fails if it still does; otherwise fuzzing goes on for the time left.
 set -euo pipefail
@@ -33,18 +34,11 @@ show_input() {
     od -A x -t x1z -v "$1" | head -n 32 | sed 's/^/   /'
 }
 
-# The time an input may run before the watchdog interrupts it: a second per unit of load per core.
-input_ms() {
-    awk -v load="$(cut -d' ' -f1 /proc/loadavg)" -v cores="$(nproc)" \
-        'BEGIN { f = load / cores; if (f < 1) f = 1; printf "%d", 1000 * f }'
-}
-
 # Runs the target inside the jail: fuzz_once TARGET JAIL LEAKS OPTIONS...
 fuzz_once() {
     local target=$1 jail=$2 leaks=$3
     shift 3
-    (cd "$jail" && VREL_FUZZ_JAIL="$jail" VREL_FUZZ_INPUT_MS=$(input_ms) \
-        ASAN_OPTIONS=detect_leaks=$leaks \
+    (cd "$jail" && VREL_FUZZ_JAIL="$jail" ASAN_OPTIONS=detect_leaks=$leaks \
         "$bin/${target}_fuzz" -artifact_prefix="$jail/artifacts/" -close_fd_mask=1 "$@")
 }
 

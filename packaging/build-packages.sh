@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# build-packages.sh: builds the Debian package and the Windows zip into build/packages/.
+# build-packages.sh: builds the Debian package and the Windows zip into build/packages/, with
+# their SHA256SUMS and the winget (vrel.yaml) and scoop (vrel.json) manifests of the zip.
 # Run from anywhere; needs what .ci/run installs (cmake, g++, mingw-w64).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +27,11 @@ python3 - "$zip" "vrel-${version}-win64" <<'CHECK'
 import sys, zipfile
 names = set(zipfile.ZipFile(sys.argv[1]).namelist())
 wanted = {sys.argv[2] + "/" + name
-          for name in ("vrel.exe", "vrel-legacy.exe", "README.md", "LICENSE")}
+          for name in ("vrel.exe", "vrel-legacy.exe", "README.md", "LICENSE",
+                       "vrel-terminal-profile.json")}
 sys.exit("build-packages: %s lacks %s" % (sys.argv[1], sorted(wanted - names)) if wanted - names else 0)
 CHECK
-ls -l "$deb" "$zip"
+(cd build/packages && sha256sum "$(basename "$deb")" "$(basename "$zip")" >SHA256SUMS)
+python3 packaging/make_manifests.py build/packages "$version" "$zip"
+python3 tests/packaging/check_packages.py build/packages "$version"
+ls -l "$deb" "$zip" build/packages/SHA256SUMS build/packages/vrel.yaml build/packages/vrel.json

@@ -4,11 +4,13 @@
 # guide and the licence) under the prefix, and `cpack` makes the Debian package
 # vrel_<version>_<arch>.deb (prefix /usr).
 # Windows: `cpack` makes vrel-<version>-win64.zip holding vrel.exe (UTF-8), vrel-legacy.exe
-# (the system's code page), README.md and LICENSE.
+# (the system's code page), README.md, LICENSE and vrel-terminal-profile.json (a Windows
+# Terminal profile fragment).
 # packaging/build-packages.sh builds both.
 
 if(WIN32)
-    install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+    install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
+                  ${CMAKE_SOURCE_DIR}/packaging/vrel-terminal-profile.json DESTINATION .)
 else()
     install(FILES ${CMAKE_SOURCE_DIR}/docs/vrel.1 DESTINATION share/man/man1)
     install(FILES ${CMAKE_SOURCE_DIR}/docs/guide.md DESTINATION share/doc/vrel)

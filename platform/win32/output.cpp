@@ -124,9 +124,15 @@ void sys_write_error(const char* text)
     flush_stream(&error);
 }
 
-// The cursor moves of the line editor at data: ESC [ n A (up) and ESC [ n C (right), one after
-// the other. Adds them up; the bytes they take, 0 when data begins with none.
-static size_t screen_moves(const char* data, size_t size, int* up, int* right)
+// The cursor moves and clears of the line editor at data, one after the other: ESC [ n A (up),
+// ESC [ n C (right), ESC [ H (home), ESC [ J (clear below), ESC [ 2 J (clear the window).
+struct ScreenMoves {
+    int up, right;
+    bool home, clear_below, clear_all;
+};
+
+// Adds up the moves at data; the bytes they take, 0 when data begins with none.
+static size_t screen_moves(const char* data, size_t size, ScreenMoves* moves)
 {
     size_t at = 0;
     while (at + 2 < size && data[at] == '\x1b' && data[at + 1] == '[') {
@@ -134,24 +140,63 @@ static size_t screen_moves(const char* data, size_t size, int* up, int* right)
         int count = 0;
         for (; end < size && data[end] >= '0' && data[end] <= '9' && count < 10000; ++end)
             count = count * 10 + (data[end] - '0');
-        if (end == size || (data[end] != 'A' && data[end] != 'C'))
+        if (end == size)
             break;
-        *(data[end] == 'A' ? up : right) += count;
+        if (data[end] == 'A' || data[end] == 'C')
+            *(data[end] == 'A' ? &moves->up : &moves->right) += count;
+        else if (data[end] == 'H' && end == at + 2)
+            moves->home = true;
+        else if (data[end] == 'J' && (count == 0 || count == 2))
+            *(count == 2 ? &moves->clear_all : &moves->clear_below) = true;
+        else
+            break;
         at = end + 1;
     }
     return at;
 }
 
-static void move_console_cursor(HANDLE console, bool to_row_start, int up, int right)
+// Blanks `count` cells from `from` with the console's current colours.
+static void blank_cells(HANDLE console, const CONSOLE_SCREEN_BUFFER_INFO& info, COORD from,
+                        DWORD count)
+{
+    DWORD done;
+    FillConsoleOutputCharacterW(console, L' ', count, from, &done);
+    FillConsoleOutputAttribute(console, info.wAttributes, count, from, &done);
+}
+
+static void move_console_cursor(HANDLE console, bool to_row_start, const ScreenMoves& moves)
 {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(console, &info))
         return;
+    DWORD width = static_cast<DWORD>(info.dwSize.X);
+    if (moves.clear_all) { // the window's rows, as a terminal clears its screen
+        COORD top = {0, info.srWindow.Top};
+        blank_cells(console, info, top, width * (info.srWindow.Bottom - info.srWindow.Top + 1));
+    }
     COORD to = info.dwCursorPosition;
-    int column = (to_row_start ? 0 : to.X) + right;
+    if (moves.home)
+        to = COORD{0, info.srWindow.Top};
+    int column = (to_row_start || moves.home ? 0 : to.X) + moves.right;
     to.X = static_cast<SHORT>(column < info.dwSize.X ? column : info.dwSize.X - 1);
-    to.Y = static_cast<SHORT>(up < to.Y ? to.Y - up : 0);
+    to.Y = static_cast<SHORT>(moves.up < to.Y ? to.Y - moves.up : 0);
     SetConsoleCursorPosition(console, to);
+    if (moves.clear_below)
+        blank_cells(console, info, to, (info.dwSize.Y - to.Y) * width - to.X);
+}
+
+// Text that holds terminal sequences of its own (a coloured prompt, the prompt marks) is
+// written with the console's sequence processing on, then the mode is put back: the programs
+// the shell starts find the console as it was.
+static void write_screen_run(OutStream* stream, const char* data, size_t size)
+{
+    DWORD mode = 0;
+    bool sequences = std::memchr(data, '\x1b', size) && GetConsoleMode(stream->handle, &mode) &&
+                     SetConsoleMode(stream->handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    put_text(stream, data, size);
+    flush_stream(stream);
+    if (sequences)
+        SetConsoleMode(stream->handle, mode);
 }
 
 // A console gets the text between the moves in one call each; a carriage return just before a
@@ -164,17 +209,15 @@ void sys_write_screen(const char* data, size_t size)
     flush_stream(stream);
     size_t run = 0;
     for (size_t at = 0; at < size; ++at) {
-        int up = 0, right = 0;
-        size_t length = screen_moves(data + at, size - at, &up, &right);
+        ScreenMoves moves = {};
+        size_t length = screen_moves(data + at, size - at, &moves);
         if (length == 0)
             continue;
         bool to_row_start = at > run && data[at - 1] == '\r';
-        put_text(stream, data + run, at - run - (to_row_start ? 1 : 0));
-        flush_stream(stream);
-        move_console_cursor(stream->handle, to_row_start, up, right);
+        write_screen_run(stream, data + run, at - run - (to_row_start ? 1 : 0));
+        move_console_cursor(stream->handle, to_row_start, moves);
         at += length - 1;
         run = at + 1;
     }
-    put_text(stream, data + run, size - run);
-    flush_stream(stream);
+    write_screen_run(stream, data + run, size - run);
 }

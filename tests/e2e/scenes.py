@@ -4,6 +4,7 @@ Their form is in terminal.py's docstring. Unless `only` says otherwise a scene r
 and its screen is the same on both.
 """
 import re
+import unicodedata
 
 from terminal import (BACKSPACE, CTRL_C, CTRL_D, CTRL_T, CTRL_U, DOWN, ENTER, F1, HOME, LEFT,
                       RIGHT, TAB, UP, Scene, Step, line_rows)
@@ -63,6 +64,29 @@ def long_line(columns):
 
 
 PASTED = "echo " + "x" * 1000
+COLOURED = '"\\c[[32mvrel\\c[[0m> "'  # PS1 with the colour sequences every prompt guide teaches
+MARK = re.compile(rb"\x1b\]")  # any operating system command
+MARKED_LINE = re.compile(rb'\x1b\]133;C\x1b\\.*hi.*\x1b\]133;D;0\x1b\\\x1b\]9;9;"([^"]+)"\x1b\\'
+                         rb"\x1b\]0;\1\x1b\\\x1b\]133;A\x1b\\vrel> \x1b\]133;B\x1b\\", re.S)
+
+
+TRACED_MARKS = re.compile(rb'133;C.*L"hi".*133;D;0.*9;9;\\"[A-Z]:\\\\tmp.*\\001b\]0;[A-Z]:'
+                          rb'.*133;A.*vrel> \\001b\]133;B', re.S)
+TWO_ROWS = '"two rows\\cJ' + P + '"'
+NO_MARK = re.compile(rb"\A(?!.*(\x1b|\\001b)\])", re.S)  # on the terminal or in the trace
+ACCENT, ROCKET, SUN = "e\u0301", "\U0001F680", "\u65e5"  # a combining mark, an emoji, a CJK
+
+
+def nfc_rows(prompt, line, cursor, columns, own_row=False):
+    """line_rows as the terminal shows them: a letter and its mark make one character."""
+    rows = [unicodedata.normalize("NFC", row)
+            for row in line_rows(prompt, line, cursor, columns, own_row)]
+    return rows if rows[-1] else rows[:-1]  # a full last row, the cursor not below it
+
+
+def at_20(keys, line, cursor=None, own_row=True):
+    cursor = len(line) if cursor is None else cursor
+    return Step(keys, screen=nfc_rows(P, line, cursor, 20, own_row))
 
 
 SCENES = [
@@ -174,6 +198,60 @@ SCENES = [
           Step("cat ét" + TAB, screen=[P + "cat été.log█"]),
           Step(ENTER, output=["soleil"]),
           files={"été.log": "soleil\n"}),
+    Scene("a coloured prompt takes its visible columns",
+          Step("echo " + "c" * 68, screen=line_rows(P, "echo " + "c" * 68, 73, 80)),
+          Step("ccc", screen=line_rows(P, "echo " + "c" * 71, 76, 80, own_row=True)),
+          Step(HOME + RIGHT * 5, screen=line_rows(P, "echo " + "c" * 71, 5, 80, own_row=True)),
+          Step(ENTER, output=["c" * 71]),
+          ps1=COLOURED, only=["posix"]),  # Wine's console takes the colours for text
+    Scene("a prompt of two rows counts its last row",
+          Step("echo " + "t" * 68, screen=[P + "echo " + "t" * 68 + "█"]),
+          Step(HOME, screen=[P + "█echo " + "t" * 68]),
+          Step(ENTER, output=["t" * 68, "two rows"]),
+          ps1=TWO_ROWS, above=["two rows"]),
+    Scene("each width class at the right margin",  # Wine gives the wide ones a single cell
+          at_20("echo 1234567" + ACCENT, "echo 1234567" + ACCENT, own_row=False),
+          # The cursor moves over a letter and its mark together.
+          at_20(LEFT + "x", "echo 1234567x" + ACCENT, 13, own_row=False),
+          at_20(END + ROCKET, "echo 1234567x" + ACCENT + ROCKET),
+          at_20("abc" + ROCKET, "echo 1234567x" + ACCENT + ROCKET + "abc" + ROCKET),
+          at_20(BACKSPACE + ACCENT, "echo 1234567x" + ACCENT + ROCKET + "abc" + ACCENT),
+          at_20(CTRL_U + "echo 12345678901234" + SUN, "echo 12345678901234" + SUN),
+          columns=20, only=["posix"]),
+    Scene("a control byte in the line shows as ^X",
+          Step("cat a" + TAB, screen=[P + "cat 'a^Ab'█"]),
+          Step(LEFT * 3, screen=[P + "cat 'a█^Ab'"]),
+          Step(ENTER, output=["x"]),
+          files={"a\x01b": "x\n"}, only=["posix"]),
+    Scene("a resize shows the line once, whole",
+          Step("echo " + "r" * 100, screen=line_rows(P, "echo " + "r" * 100, 105, 80, True)),
+          Step(LEFT, columns=60, screen=line_rows(P, "echo " + "r" * 100, 104, 60, True)),
+          Step("s", columns=100, screen=line_rows(P, "echo " + "r" * 99 + "sr", 105, 100, True)),
+          Step(ENTER, output=wrapped("r" * 99 + "sr", 100)),
+          only=["posix"]),
+    Scene("Ctrl-L draws the prompt and the line at the top",
+          Step("echo one" + ENTER, output=["one", "two rows"]),
+          Step("echo two" + LEFT + LEFT + "\x0c", top=True, screen=["two rows", P + "echo t█wo"]),
+          Step(ENTER, top=True, screen=["two rows", P + "echo two", "two", "two rows", P + "█"]),
+          ps1=TWO_ROWS, above=["two rows"]),
+    Scene("the prompt marks where the terminal announces them",
+          Step("echo hi" + ENTER, output=["hi"], wrote=MARKED_LINE),
+          Step("cd /" + ENTER, output=[], wrote=re.compile(rb'9;9;"/"')),
+          Step("set VRELTERM=none" + ENTER, output=[]),
+          Step("echo hi" + ENTER, output=["hi"], wrote=NO_MARK),
+          env={"WT_SESSION": "1"}, only=["posix"]),
+    Scene("no marks where no terminal announces them",
+          Step("echo hi" + ENTER, output=["hi"], wrote=NO_MARK),
+          Step("set VRELTERM=osc" + ENTER, output=[]),
+          Step("echo hi" + ENTER, output=["hi"], wrote=MARKED_LINE),
+          only=["posix"]),
+    Scene("the prompt marks in the console's trace",
+          # Wine's console takes the marks for text: only the bytes written are checked.
+          Step("set WT_SESSION=1" + ENTER, wrote=re.compile(rb"133;D;0.*133;A.*133;B", re.S)),
+          Step("echo hi" + ENTER, wrote=TRACED_MARKS),
+          Step("set WT_SESSION=" + ENTER, wrote=re.compile(rb"133;C")),
+          Step("echo hi" + ENTER, output=["hi"], wrote=NO_MARK),
+          only=["wine"]),
     Scene("wide characters in the console",
           # Wine's console gives a wide character one cell and the terminal two: its drawing of
           # such a line cannot be compared, what the shell did with the keys can.

@@ -11,9 +11,10 @@ Scene form (scenes.py holds them; run them with
 `terminal.py --shell vrel [--wine WINE --code-page utf-8|cp1252] [NAME...]`):
 
     Scene(name, step, ..., prompt="vrel> ", columns=80, rows=24, only=(), files={},
-          console_rules=False)
+          console_rules=False, ps1=None, env={}, above=[])
     Step(keys, screen=[...] | tail=[...] | output=[...] | shows=TEXT,
-         files={}, busy=False, within=None, writes_per_key=None)
+         files={}, busy=False, within=None, writes_per_key=None, columns=None, top=False,
+         wrote=None)
 
 A scene starts the shell in a scratch directory holding note.txt, notice.txt and `files`
 (name: text), with PS1 set to `prompt`, and waits for its first prompt. Each step types its
@@ -29,6 +30,12 @@ it), then waits until what it expects is shown and the screen has fallen quiet:
 - shows: a row showing this text (or pattern), without waiting for quiet (output still
   under way).
 A row in screen or tail may be a compiled regular expression instead of a text.
+ps1: the value of PS1 when the prompt shown (`prompt`, the last row of it) is not the text of
+the value itself, `above` the rows it shows above that one; env: more variables for the shell.
+columns: the terminal takes this width before the keys are typed (the window is resized).
+top: the screen's rows begin at the top row (the screen was cleared).
+wrote: a pattern of bytes that the bytes the shell writes during the step must hold (on POSIX
+the terminal's bytes; under Wine the console trace, where ESC reads \\001b).
 files: name: text the scratch directory holds after the step, "\\n" ending each line as the
 shell does on its platform, in the shell's code page. within: the step must be done in that
 many seconds (an interrupt that must stop a loop). writes_per_key: under Wine, the console
@@ -269,6 +276,12 @@ class Terminal:
             time.sleep(0.3)  # and the command has had a moment to get going
         os.write(self.fd, data)
 
+    def resize(self, columns):
+        """The window takes a new width; the terminal tells its programs (SIGWINCH)."""
+        fcntl.ioctl(self.tty, termios.TIOCSWINSZ,
+                    struct.pack("HHHH", self.screen.lines, columns, 0, 0))
+        self.screen.resize(self.screen.lines, columns)
+
     def close(self):
         if self.pid is not None and self.on_wine:
             # An orderly exit leaves Wine's session ready for the next start.
@@ -288,8 +301,10 @@ class Terminal:
 
 class Step:
     def __init__(self, keys, screen=None, tail=None, output=None, shows=None, files=None,
-                 busy=False, within=None, writes_per_key=None):
+                 busy=False, within=None, writes_per_key=None, columns=None, top=False,
+                 wrote=None):
         self.keys, self.screen, self.tail = keys, screen, tail
+        self.columns, self.top, self.wrote = columns, top, wrote
         self.output, self.shows = output, shows
         self.files, self.busy, self.within = files or {}, busy, within
         self.writes_per_key = writes_per_key
@@ -297,8 +312,10 @@ class Step:
 
 class Scene:
     def __init__(self, name, *steps, prompt="vrel> ", columns=80, rows=24, only=(), files=None,
-                 console_rules=False):
+                 console_rules=False, ps1=None, env=None, above=()):
         self.name, self.steps, self.prompt = name, list(steps), prompt
+        self.above = list(above)
+        self.ps1, self.env = ps1 or '"%s"' % prompt, env or {}
         self.columns, self.rows, self.only = columns, rows, set(only)
         self.files, self.console_rules = files or {}, console_rules
 
@@ -346,14 +363,14 @@ class Target:
     def start(self, scene, directory):
         """A terminal with the shell at its first prompt."""
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": directory,
-               "LANG": "C.UTF-8", "PS1": '"%s"' % scene.prompt, "TERM": "dumb"}
+               "LANG": "C.UTF-8", "PS1": scene.ps1, "TERM": "dumb", **scene.env}
         if not self.wine:
             terminal = Terminal([self.shell, "-f"], env, directory, scene.rows, scene.columns,
                                 console_rules=scene.console_rules)
             return self.first_prompt(terminal, scene)
         env = wine.wine_env(dict(env, PATH="/usr/bin:/bin", TERM="xterm"))
         errors = None
-        if any(step.writes_per_key is not None for step in scene.steps):
+        if any(step.writes_per_key is not None or step.wrote for step in scene.steps):
             # Wine's console trace names each console write the shell makes; it goes to the
             # standard error of the shell, which is then a file rather than the console.
             env["WINEDEBUG"] = "-all,trace+console"
@@ -379,12 +396,16 @@ class Target:
         return text.replace("\n", "\r\n" if self.wine else "\n").encode(self.code_page)
 
 
+def console_trace(terminal):
+    if not terminal.errors:
+        return b""
+    with open(terminal.errors, "rb") as f:
+        return f.read()
+
+
 def console_writes(terminal):
     """The console writes the shell has made (0 where they are not counted)."""
-    if not terminal.errors:
-        return 0
-    with open(terminal.errors, "rb") as f:
-        return len(re.findall(rb":WriteConsole[AW] \(", f.read()))
+    return len(re.findall(rb":WriteConsole[AW] \(", console_trace(terminal)))
 
 
 def check_files(target, directory, files):
@@ -404,6 +425,9 @@ def run_step(terminal, step, prompt, target, directory):
     shown = terminal.shown(terminal.anchor) or []
     line_end = terminal.anchor + len(shown) - 1
     writes = console_writes(terminal)
+    written = len(console_trace(terminal) if target.wine else terminal.log)
+    if step.columns:
+        terminal.resize(step.columns)
     began = time.monotonic()
     terminal.type(step.keys, step.busy)
     expect = step.screen if step.screen is not None else step.tail
@@ -411,6 +435,9 @@ def run_step(terminal, step, prompt, target, directory):
         rows, cursor = split_cursor(expect)
 
         def region():
+            if step.top:
+                top = terminal.screen.scrolled
+                return top, terminal.shown(top)
             if step.screen is not None:
                 return terminal.anchor, terminal.shown(terminal.anchor)
             y = terminal.screen.where()[0]
@@ -442,6 +469,11 @@ def run_step(terminal, step, prompt, target, directory):
     if step.within is not None and took > step.within:
         raise AssertionError("took %.1f s, more than %.1f s" % (took, step.within))
     check_files(target, directory, step.files)
+    if step.wrote is not None:
+        def wrote():
+            return bytes((console_trace(terminal) if target.wine else terminal.log)[written:])
+        terminal.wait(lambda: step.wrote.search(wrote()), "the bytes %r, after %r" % (
+            step.wrote.pattern, wrote()), settle=False)
     if step.writes_per_key is not None and target.wine:
         made = console_writes(terminal) - writes
         if made > step.writes_per_key * max(len(step.keys), 1):
@@ -463,7 +495,7 @@ def run_scene(scene, target):
                     raise AssertionError("step %d (%r): %s" % (number, step.keys, error))
             # The shell still runs a line.
             run_step(terminal, Step(CTRL_U + "echo still here" + ENTER,
-                                    tail=["still here", scene.prompt + CURSOR]),
+                                    tail=["still here"] + scene.above + [scene.prompt + CURSOR]),
                      scene.prompt, target, directory)
         finally:
             terminal.close()

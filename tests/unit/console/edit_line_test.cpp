@@ -84,12 +84,22 @@ TEST_F(EditLineTest, DeleteAtTheEndDoesNothing)
     EXPECT_EQ(take_output(), "\n");
 }
 
-TEST_F(EditLineTest, CtrlUEmptiesAndCtrlLClearsTheScreenOnly)
+TEST_F(EditLineTest, CtrlUEmptiesTheLine)
 {
     type("abc");
-    press({2, 21, 12, ENTER});
+    press({2, 21, ENTER});
     EXPECT_EQ(edit(), "");
-    EXPECT_EQ(take_output(), "abc\b" + back(2) + "   " + back(3) + "\x1b[2J\n");
+    EXPECT_EQ(take_output(), "abc\b" + back(2) + "   " + back(3) + "\n");
+}
+
+TEST_F(EditLineTest, CtrlLDrawsThePromptAndTheLineAtTheTop)
+{
+    std::strcpy(buffer, "\x1b[1mtop\nvrel> ");
+    type("abc");
+    press({2, CLEAR_OUTPUT, 12, ENTER});
+    EXPECT_EQ(edit(static_cast<int>(std::strlen("\x1b[1mtop\nvrel> "))), "abc");
+    // The whole prompt again, then the line with the cursor where it was.
+    EXPECT_EQ(take_output(), "\x1b[H\x1b[2J\x1b[1mtop\r\nvrel> abc\b" + std::string("c\n"));
 }
 
 TEST_F(EditLineTest, IgnoredKeysFunctionKeysAndDelete)

@@ -1,4 +1,5 @@
 // Tests of line execution at its limits.
+#include "console/output.h"
 #include "core/run_line.h"
 #include "test_support.h"
 
@@ -91,4 +92,15 @@ TEST(RunLine, AFunctionThatCallsItselfThroughBackquotesEndsAtTheFrameLimit)
         run_line("function echo 'echo co````````mod +r(fval x'; eval 'echo a'; unfunc echo", ctx);
     });
     EXPECT_NE(out.find("echo:command error(0)"), std::string::npos) << out;
+}
+
+TEST(RunLine, ACheckBudgetEndsAnEndlessLoopAsAnInterruptWould)
+{
+    // How the fuzzers bound an input: loop passes and writes are counted alike.
+    check_budget = 40;
+    std::string out =
+        capture_output([] { EXPECT_THROW(run_line("lwhile echo x", fresh_context()), Interrupt); });
+    interrupted = 0;
+    EXPECT_EQ(check_budget, 0u); // a budget spent leaves no bound behind
+    EXPECT_TRUE(out.size() > 20 && out.size() < 80) << out;
 }
