@@ -158,7 +158,7 @@ static const char* next_offered(CompletionStep* step, bool have_entry)
         if (!have_entry && !sys_find_next(state->search.search, &state->entry))
             return nullptr;
         have_entry = false;
-        if (offered(state->entry.cFileName) &&
+        if (!state->entry.name_lost && offered(state->entry.cFileName) &&
             quote_name(state->text, sizeof state->text, state->entry.cFileName, step->quote))
             return state->text;
     }

@@ -1,5 +1,6 @@
 // output.cpp: the byte, string and message output of the shell, and the interrupt check.
 #include "console/output.h"
+#include "console/shown_text.h"
 
 #include "core/output_failure.h"
 
@@ -22,7 +23,7 @@ void check_interrupt()
         return;
     }
     sys_flush_out(); // what was written before the interrupt comes out before the notice
-    sys_write_error("^C\r\n");
+    sys_write_error(sys_interrupt_echoed() ? "\r\n" : "^C\r\n");
     throw Interrupt{};
 }
 
@@ -85,7 +86,7 @@ static void out_line_list(const char* format, va_list values)
 {
     char buffer[FMT_LINE_SIZE];
     format_text_list(buffer, sizeof buffer, format, values);
-    out_str(buffer);
+    out_shown(buffer);
     out_newline();
 }
 
@@ -99,7 +100,7 @@ void out_fmt_line(const char* format, ...)
 
 void out_error(const char* subject, const char* message)
 {
-    out_str(subject);
+    out_shown(subject);
     out_str(message);
     out_newline();
 }

@@ -31,6 +31,9 @@ static bool read_plain_line(char* buffer, size_t size, ShellContext* ctx)
         if (length < 0)
             return false;
         ++number;
+        // An editor's UTF-8 byte-order mark is no part of the first command.
+        if (number == 1 && std::strncmp(buffer, "\xEF\xBB\xBF", 3) == 0)
+            std::memmove(buffer, buffer + 3, std::strlen(buffer + 3) + 1);
         if (static_cast<size_t>(length) < size)
             return true;
         out_fmt_line("stdin:%u:line too long", number);

@@ -20,7 +20,17 @@ int reader_open(LineReader* reader, const char* name)
     reader->next = nullptr;
     reader->end = nullptr;
     reader->at_end = false;
+    reader->form = READ_BYTES;
+    reader->fault = nullptr;
+    reader->carry_size = 0;
     return reader->file != SYS_NO_HANDLE ? 1 : 0;
+}
+
+int reader_open_script(LineReader* reader, const char* name)
+{
+    int opened = reader_open(reader, name);
+    reader->form = READ_SCRIPT_START;
+    return opened;
 }
 
 // Refills the buffer when it is used up: false at the end of the file or on a read error.
@@ -30,7 +40,9 @@ static bool reader_fill(LineReader* reader)
         return true;
     if (reader->at_end)
         return false;
-    int64_t count = sys_read(reader->file, reader->buffer, READER_BUFFER_SIZE);
+    int64_t count = reader->form == READ_BYTES
+                        ? sys_read(reader->file, reader->buffer, READER_BUFFER_SIZE)
+                        : reader_read_script(reader);
     if (count <= 0) {
         reader->at_end = true;
         return false;
@@ -85,8 +97,8 @@ int reader_line(LineReader* reader, char* out, size_t max)
             break;
         }
     }
-    if (!any)
-        return 0;
+    if (!any || reader->fault)
+        return 0; // never the piece of a line before a fault
     *p = 0;
     return static_cast<int>(p - out) + 1;
 }
@@ -142,7 +154,7 @@ int32_t builtin_source(char** words, ShellContext* ctx)
     if (!frame.opened)
         return -1;
     LineReader reader;
-    if (!reader_open(&reader, words[0]))
+    if (!reader_open_script(&reader, words[0]))
         return 0; // a script that cannot be opened is skipped without a word
     std::array<char, SCRIPT_LINE_MAX + 1> line;
     OpenLevels levels(ctx, words[0]);
@@ -159,6 +171,10 @@ int32_t builtin_source(char** words, ShellContext* ctx)
         levels_after_line(&levels);
         if (status < 0)
             break;
+    }
+    if (reader.fault) {
+        out_fmt_line("%s:not text: %s", words[0], reader.fault);
+        status = ctx->status = 1;
     }
     close_open_levels(&levels);
     return status;

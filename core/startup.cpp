@@ -90,9 +90,10 @@ void shell_main()
     // line, which would only start the script again.
     if (char** script = sys_script_words())
         exit_checked(builtin_source(script, ctx));
-    rest = skip_option(skip_blanks(after_f), "-c");
+    const char* options_end = skip_blanks(after_f);
+    rest = skip_option(options_end, "-c");
     if (*rest)
-        exit_checked(run_command_text(rest, ctx));
+        exit_checked(run_command_text(rest, rest != options_end, ctx));
     // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
     // owners close its files and searches, and the loop starts again with a new prompt.
     sys_on_interrupt(on_interrupt); // it stays in force, so every Ctrl-C is one interrupt

@@ -7,6 +7,7 @@
 #include "core/run_line.h"
 #include "exec/functions.h"
 #include "parse/char_class.h"
+#include "parse/program_argument.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
@@ -123,17 +124,58 @@ static const char* script_named_first(const char* text, char* script, size_t siz
     return end && is_script_file(script) ? end : nullptr;
 }
 
-int32_t run_command_text(const char* text, ShellContext* ctx)
+// The longest line the shell runs, and the command in front of it.
+constexpr size_t COMMAND_TEXT_SIZE = 32768 + 8;
+
+// Writes each argument behind end as one word that reads back as exactly that argument, so
+// that no byte of it acts as an operator or an expansion; false when they do not fit.
+static bool append_exact_words(char* end, char* limit, char** words)
 {
+    for (; *words; ++words) {
+        if (end == limit)
+            return false;
+        *end++ = ' ';
+        end = quote_word(end, limit, *words);
+        if (!end)
+            return false;
+    }
+    *end = 0;
+    return true;
+}
+
+// `source SCRIPT` and the rest of the text, or the arguments one by one where the system handed
+// them over so (not after -c, whose words are a command line).
+static int32_t run_script(const char* script, const char* text, const char* rest, bool marked,
+                          ShellContext* ctx)
+{
+    static char line[COMMAND_TEXT_SIZE];
+    char* limit = line + sizeof line - 1;
+    char* end = quote_word(copy_end(line, "source "), limit, script);
+    if (!end)
+        return run_line(text, ctx);
+    const char* start = skip_blanks(text);
+    char** arguments = marked ? nullptr : sys_arguments_at(start);
+    if (!arguments || rest != start + std::strlen(arguments[0])) {
+        copy_bounded(end, rest, sizeof line - static_cast<size_t>(end - line));
+        return run_line(line, ctx);
+    }
+    if (append_exact_words(end, limit, arguments + 1))
+        return run_line(line, ctx);
+    out_fmt_line("vrel:line too long");
+    return -1;
+}
+
+int32_t run_command_text(const char* text, bool marked, ShellContext* ctx)
+{
+    // After -c, one double-quoted argument alone is the command line, as cmd.exe and
+    // PowerShell users write it; a quoted name of a program or file stays a name.
+    static char unquoted[COMMAND_TEXT_SIZE];
+    if (marked && unquote_whole_argument(text, unquoted, sizeof unquoted) &&
+        sys_get_attributes(unquoted) == ATTR_INVALID)
+        text = unquoted;
     char script[1024];
     const char* rest = script_named_first(text, script, sizeof script, ctx);
     if (!rest)
         return run_line(text, ctx);
-    // The longest line the shell runs, and the command in front of it.
-    static char line[32768 + 8];
-    char* end = quote_word(copy_end(line, "source "), line + sizeof line - 1, script);
-    if (!end)
-        return run_line(text, ctx);
-    copy_bounded(end, rest, sizeof line - static_cast<size_t>(end - line));
-    return run_line(line, ctx);
+    return run_script(script, text, rest, marked, ctx);
 }

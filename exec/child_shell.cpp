@@ -90,7 +90,8 @@ StateHandOver::StateHandOver(ShellContext* ctx, bool wanted) : active(wanted)
     const auto* definitions = reinterpret_cast<const uint8_t*>(ctx->store->definitions);
     p = put_hex(p, definitions, definitions_length(ctx->store));
     *p = 0;
-    sys_set_env(CHILD_STATE_VARIABLE, text);
+    if (!sys_set_env(CHILD_STATE_VARIABLE, text))
+        failure = sys_last_error() ? sys_last_error() : 1;
 }
 
 StateHandOver::~StateHandOver()

@@ -7,9 +7,11 @@
 constexpr char CHILD_STATE_VARIABLE[] = "VREL_CHILD_STATE";
 
 // Puts the shell's functions, option bits and key actions into the environment while a child
-// shell starts (when `active`), and takes them out again once it has started or failed.
+// shell starts (when `active`), and takes them out again once it has started or failed. When
+// the variable cannot be set, `failure` holds the system's error and the child must not start.
 struct StateHandOver {
     bool active;
+    uint32_t failure = 0; // the system's error when the variable could not be set
     StateHandOver(ShellContext* ctx, bool active);
     StateHandOver(const StateHandOver&) = delete;
     StateHandOver& operator=(const StateHandOver&) = delete;

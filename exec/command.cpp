@@ -2,6 +2,7 @@
 #include "exec/command.h"
 
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "exec/child_shell.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
@@ -206,9 +207,14 @@ int32_t run_external(char** argv, ShellContext* ctx)
     if (!join_words(line, argv, (ctx->redir_flags & REDIR_SHELL) != 0))
         return fail_with(COMMAND_ERROR_TOO_LONG, ctx);
     if (ctx->options & OPT_ECHO) {
-        out_str(line);
-        out_str("\r\n");
+        out_shown(line);
+        out_newline();
     }
+    // A child shell that did not get the state would start afresh and run the start-up line
+    // where the command's output should go.
+    StateHandOver hand_over(ctx, (ctx->redir_flags & REDIR_SHELL) != 0);
+    if (hand_over.failure)
+        return fail_with(hand_over.failure, ctx);
     HandleOwner pipe_out;
     if (ctx->options & OPT_PIPE) {
         SysHandle read_end = SYS_NO_HANDLE;
@@ -221,7 +227,6 @@ int32_t run_external(char** argv, ShellContext* ctx)
             ctx->pipe_serial = 1;
         pipe_out.reset(write_end);
     }
-    StateHandOver hand_over(ctx, (ctx->redir_flags & REDIR_SHELL) != 0);
     int32_t status = start_redirected(line, ctx, pipe_in.handle, pipe_out.handle);
     return status == 0 ? child_shell_status(ctx) : status;
 }

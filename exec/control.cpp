@@ -211,7 +211,7 @@ static void lfor_step(LforLoop* loop, const char* value, ShellContext* ctx)
         loop_body_run(&loop->body, ctx);
     // A file built-in in the body leaves its own walk options; the walk of the loop leaves
     // "." and ".." out, or a recursive walk would enter them.
-    ctx->walk_options = 0;
+    ctx->walk_options = WALK_NAMES_ONLY;
 }
 
 static void lfor_visit(const FindData* entry, char* path, ShellContext* ctx)
@@ -237,7 +237,7 @@ static int find_colon(char** words)
 
 int32_t builtin_lfor(char** words, ShellContext* ctx)
 {
-    ctx->walk_options = 0;
+    ctx->walk_options = WALK_NAMES_ONLY;
     int colon = find_colon(words);
     if (colon < 2)
         return -1;

@@ -2,6 +2,7 @@
 #include "exec/simple.h"
 
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "parse/char_class.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
@@ -14,7 +15,7 @@ constexpr int CTRL_KEY_MASK = 0x1F;
 
 static void print_env_entry(const char* entry, void*)
 {
-    out_str(entry);
+    out_shown(entry);
     out_newline();
 }
 
@@ -92,11 +93,14 @@ int32_t builtin_echo(char** words, ShellContext*)
 // 1, not 0, on success; a failure is reported by line execution with `cd` as subject. $PWD
 // shows the current directory in an expansion buffer, so a directory whose path does not fit
 // there is left again at once: $PWD is never empty after a cd.
-static int32_t change_directory(const char* target)
+static int32_t change_directory(const char* target, ShellContext* ctx)
 {
     char before[EXPANSION_SIZE];
     sys_get_current_directory(before, sizeof before);
     if (!sys_set_current_directory(target)) {
+        // The system's reason, as for a program that could not start; never the code of an
+        // earlier program, which would read as success.
+        ctx->exit_code = sys_last_error();
         if (sys_path_too_long())
             out_error(target, ":path too long");
         return -1;
@@ -109,7 +113,7 @@ static int32_t change_directory(const char* target)
     return -1;
 }
 
-int32_t builtin_cd(char** words, ShellContext*)
+int32_t builtin_cd(char** words, ShellContext* ctx)
 {
     char home[ENV_VALUE_SIZE];
     const char* target = words[0];
@@ -118,7 +122,7 @@ int32_t builtin_cd(char** words, ShellContext*)
             return 0; // no HOME: nothing to do
         target = home;
     }
-    return change_directory(target);
+    return change_directory(target, ctx);
 }
 
 int32_t builtin_true(char** words, ShellContext*)

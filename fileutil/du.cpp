@@ -1,5 +1,6 @@
 // du.cpp: the du built-in, sizes in KiB per directory tree.
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "fileutil/listings.h"
 #include "fileutil/walk.h"
 
@@ -14,8 +15,11 @@ static void du_entry(const FindData* entry, char* path, ShellContext* ctx)
     if (!is_plain_directory(entry))
         return;
     walk_below(path, du_entry, ctx);
-    if (!(ctx->walk_options & WALK_OWN))
-        out_fmt("%llu\t%s\r\n", static_cast<unsigned long long>(ctx->du_total - before), path);
+    if (ctx->walk_options & WALK_OWN)
+        return;
+    out_fmt("%llu\t", static_cast<unsigned long long>(ctx->du_total - before));
+    out_shown(path);
+    out_newline();
 }
 
 // du needs only sizes and the directory and link bits, so its searches may leave out the

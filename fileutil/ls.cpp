@@ -1,6 +1,7 @@
 // ls.cpp: the ls built-in, in its four-column and long formats.
 #include "console/line_text.h"
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "fileutil/listings.h"
 #include "fileutil/walk.h"
 #include "parse/strings.h"
@@ -67,8 +68,8 @@ static void list_short(const FindData* entry, const char* path)
         return;
     column_counter = (column_counter + 1) % LS_COLUMNS;
     if (column_counter == 0) {
-        copy_end(end, "\r\n");
-        out_str(line);
+        out_shown(line);
+        out_newline();
         return;
     }
     // Columns are screen columns. A name of 20 or more gets one blank, so that it never runs
@@ -78,7 +79,7 @@ static void list_short(const FindData* entry, const char* path)
         *end++ = ' ';
     while (++columns < LS_COLUMN_WIDTH);
     *end = 0;
-    out_str(line);
+    out_shown(line);
 }
 
 static void list_long(const FindData* entry, const char* path)
@@ -94,8 +95,8 @@ static void list_long(const FindData* entry, const char* path)
     end = append_path(line, end, entry, path);
     if (!end)
         return;
-    copy_end(end, "\r\n");
-    out_str(line);
+    out_shown(line);
+    out_newline();
 }
 
 // Hidden, system and volume-label entries and names with a leading dot are listed only with -a.
@@ -118,7 +119,7 @@ static void ls_entry(const FindData* entry, char* path, ShellContext* ctx)
 int32_t builtin_ls(char** words, ShellContext* ctx)
 {
     column_counter = 0;
-    ctx->walk_options = 0;
+    ctx->walk_options = WALK_NAMES_ONLY;
     if (words[0] && words[0][0] == '-') {
         for (const char* p = *words + 1; *p; ++p) {
             if (*p == 'a')

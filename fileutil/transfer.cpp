@@ -1,5 +1,6 @@
 // transfer.cpp: mv and cp, their destination modes and the slash collapsing of each target.
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "fileutil/file_ops.h"
 #include "fileutil/walk.h"
 #include "parse/char_class.h"
@@ -93,7 +94,7 @@ static bool entry_target(const FindData* entry, char* target, ShellContext* ctx)
     } else {
         size_t head = static_cast<size_t>(ctx->dest_tail - ctx->dest_path);
         if (head + std::strlen(entry->cFileName) + 1 > DEST_PATH_SIZE) {
-            out_str(ctx->dest_path);
+            out_shown(ctx->dest_path);
             out_error(entry->cFileName, ":path too long");
             return false;
         }

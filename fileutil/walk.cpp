@@ -2,6 +2,7 @@
 #include "fileutil/walk.h"
 
 #include "console/output.h"
+#include "console/shown_text.h"
 #include "parse/strings.h"
 
 #include <cstring>
@@ -21,7 +22,7 @@ static void visit_entry(const FindData* entry, char* path, char* name_start, Vis
     size_t room = WALK_PATH_SIZE - static_cast<size_t>(name_start - path);
     if (std::strlen(entry->cFileName) + sizeof WALK_BELOW > room) {
         *name_start = 0;
-        out_str(path);
+        out_shown(path);
         out_error(entry->cFileName, ":path too long");
         return;
     }
@@ -61,9 +62,15 @@ void walk_files(const char* pattern, Visitor visitor, ShellContext* ctx)
         out_system_error(pattern, ":not found");
         return;
     }
+    bool lost = false;
     do {
-        visit_entry(&entry, path, name_start, visitor, ctx);
+        lost |= entry.name_lost;
+        if (!entry.name_lost)
+            visit_entry(&entry, path, name_start, visitor, ctx);
     } while (sys_find_next(search.search, &entry));
+    // Any text for such a name would be '?' or a look-alike, and would reach other files.
+    if (lost && !(ctx->walk_options & WALK_NAMES_ONLY))
+        out_error(pattern, ":name not in code page");
 }
 
 bool is_plain_directory(const FindData* entry)

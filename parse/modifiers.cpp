@@ -1,6 +1,7 @@
 // modifiers.cpp: the one-letter modifiers of ${name:list}, applied to a value in place.
 #include "console/output.h"
 #include "parse/expand.h"
+#include "parse/program_argument.h"
 #include "parse/read_word.h"
 #include "parse/strings.h"
 
@@ -67,6 +68,8 @@ static bool apply_modifier(char* value, size_t size, const char* letter, ShellCo
     if (char_index("?dhs", *letter) != 0 && size < NUMBER_TEXT_SIZE)
         return false;
     switch (*letter) {
+    case 'a':
+        return quote_argument(value, size);
     case '/':
         to_forward_slashes(value);
         break;

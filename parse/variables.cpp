@@ -132,8 +132,20 @@ static bool same_text(const char* a, const char* b)
     return a[0] == b[0] && std::strcmp(a, b) == 0;
 }
 
+// A program's exit code as the system gives it: Windows codes such as 0xC0000005 read as the
+// negative numbers that tools show for them.
+static void signed_decimal(char* out, uint32_t value)
+{
+    if (static_cast<int32_t>(value) >= 0) {
+        format_unsigned(out, value);
+        return;
+    }
+    out[0] = '-';
+    format_unsigned(out + 1, 0u - value);
+}
+
 // The dynamic variables, matched with case against the whole name; false for any other name.
-static bool dynamic_variable(const char* name, char* out)
+static bool dynamic_variable(const char* name, ShellContext* ctx, char* out)
 {
     if (same_text(name, "PWD"))
         system_path(sys_get_current_directory, EXPANSION_SIZE, out);
@@ -151,6 +163,8 @@ static bool dynamic_variable(const char* name, char* out)
         format_unsigned(out, key_code(name[6]));
     else if (same_text(name, "RANDOM"))
         format_unsigned(out, next_random());
+    else if (same_text(name, "EXITCODE"))
+        signed_decimal(out, ctx->exit_code);
     else if (same_text(name, "VERSION"))
         copy_bounded(out, VERSION_TEXT, EXPANSION_SIZE);
     else
@@ -177,7 +191,7 @@ int special_value(const char* name, ShellContext* ctx, char* out, size_t out_siz
     } else {
         // These come from fixed-size sources, so they are made in a buffer of that size.
         char fixed[EXPANSION_SIZE];
-        if (!special_by_first_byte(name, ctx, fixed) && !dynamic_variable(name, fixed))
+        if (!special_by_first_byte(name, ctx, fixed) && !dynamic_variable(name, ctx, fixed))
             return environment_value(name, out, out_size);
         char* end = out;
         whole = append_whole(&end, out + out_size, fixed);

@@ -24,9 +24,24 @@ void sys_init(int argc, char** argv);
 // The process command line: the shell's own name first, then the rest as typed.
 const char* sys_command_line();
 
+// Where the system handed the shell its arguments one by one (POSIX), the arguments from the
+// one that begins at `position` of sys_command_line's line on (null-terminated); null when no
+// argument begins there, and always on Windows, where the caller wrote the line itself.
+char** sys_arguments_at(const char* position);
+
 // When the system started the shell for a script whose first line names it, the script's path
 // followed by its arguments (null-terminated); otherwise null, always so on Windows.
 char** sys_script_words();
+
+// Turns `count` bytes of UTF-16 (a whole number of characters; big- or little-endian) into the
+// shell's text: UTF-8 on POSIX, the ANSI code page on Windows. Writes at most `size` bytes,
+// which must be at least 3 bytes per two input bytes. Returns the count written, or
+// SYS_TEXT_BROKEN for a surrogate without its pair, SYS_TEXT_UNMAPPED for a character the code
+// page lacks.
+constexpr int64_t SYS_TEXT_BROKEN = -1;
+constexpr int64_t SYS_TEXT_UNMAPPED = -2;
+int64_t sys_text_from_utf16(const char* bytes, size_t count, bool big_endian, char* out,
+                            size_t size);
 
 // Flushes standard output, puts the terminal back as it was and ends the process.
 [[noreturn]] void sys_exit(uint32_t code);
@@ -116,6 +131,8 @@ uint32_t sys_output_failure();
 bool sys_reader_gone(uint32_t code);
 // Writes straight to standard error, unbuffered.
 void sys_write_error(const char* text);
+// True when standard output is a terminal (a console) rather than a file or pipe.
+bool sys_output_is_terminal();
 // Width in columns of the terminal (console) that standard output writes to, 0 when it is
 // none or does not say.
 int sys_terminal_columns();
@@ -167,15 +184,21 @@ void sys_unread_key(int key);
 // runs); the next sys_read_key switches to raw input again.
 void sys_restore_terminal();
 // Reads one plain text line from standard input that is not a terminal: a line feed ends it,
-// carriage returns are dropped, text is cut at `size` - 1 bytes. Returns the length of the
-// whole line (`size` or more when it was cut), or -1 at the end of input when nothing was read.
+// a carriage return just before it is dropped, text is cut at `size` - 1 bytes. Returns the
+// length of the whole line (`size` or more when it was cut), or -1 at the end of input when
+// nothing was read.
 int64_t sys_read_input_line(char* line, size_t size);
 
 // ---------------------------------------------------------------------------------------------
 // Interrupts
 
 // Installs `handler` for Ctrl-C, termination and break; it stays in force for every signal.
+// A file copy under way stops at the signal (sys_copy fails), and its partial file is removed;
+// so it is also when a hang-up or the console's closing ends the shell.
 void sys_on_interrupt(void (*handler)(int));
+// True when the terminal showed the last interrupt's key itself (its own ^C echo), so the
+// shell's notice needs no second one.
+bool sys_interrupt_echoed();
 
 // ---------------------------------------------------------------------------------------------
 // Environment. Every shell variable is an environment variable of the process.
@@ -199,7 +222,8 @@ void sys_for_each_env(void (*visit)(const char* entry, void* data), void* data);
 // double quotes group, backslashes count only before a quote) and finds the program on PATH
 // (the name "vrel" is the running shell, which gets the rest of the line as it is). When `wait` is
 // set it waits for the end and stores the exit code (128 + signal for a signal on POSIX) in
-// `exit_code`. Returns 0, or the system error code when the program could not be started.
+// `exit_code`. Returns 0, or the system error code when the program could not be started or
+// its end could not be waited for (the exit code is then not stored).
 uint32_t sys_start_program(const char* line, SysHandle input, SysHandle output, SysHandle error,
                            bool wait, uint32_t* exit_code);
 // Whether the system can start the file at path as a program: on Windows an executable image or
@@ -251,6 +275,9 @@ struct FindData {
     uint64_t nFileSize;      // full 64-bit size
     int64_t ftLastWriteTime; // platform time value, for sys_local_time
     char cFileName[260];
+    // The code page of the shell's text cannot hold the name exactly (any form it could be
+    // written in names another file or none): cFileName is then empty.
+    bool name_lost = false;
 };
 
 struct LocalTime {

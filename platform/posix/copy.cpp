@@ -18,7 +18,26 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+// Also the step at which a copy notices an interrupt: a few milliseconds of work.
 constexpr size_t COPY_BUFFER_SIZE = 65536;
+
+// The hidden file of the copy under way, so that a hang-up ends the shell without leaving it.
+static char partial_name[PATH_MAX];
+static volatile sig_atomic_t partial_kept = 0;
+
+void remove_partial_copy_from_signal()
+{
+    if (partial_kept)
+        unlink(partial_name);
+}
+
+static void keep_partial(const std::string& name)
+{
+    if (name.size() >= sizeof partial_name)
+        return;
+    memcpy(partial_name, name.c_str(), name.size() + 1);
+    partial_kept = 1;
+}
 
 // Closes the descriptors of one copy, however it ends.
 struct CopyFiles {
@@ -32,6 +51,7 @@ struct CopyFiles {
                 close(fd);
         if (!temporary_name.empty())
             unlink(temporary_name.c_str());
+        partial_kept = 0;
     }
 };
 
@@ -81,10 +101,13 @@ static bool hold_target(const std::string& target, const struct stat* source, Co
     return flock(files->held_target, LOCK_EX | LOCK_NB) == 0 || fail(errno);
 }
 
-static bool copy_contents(int from, int to)
+// Stops at an interrupt taken since `signals` was read, as a failure of its own.
+static bool copy_contents(int from, int to, sig_atomic_t signals)
 {
     static char buffer[COPY_BUFFER_SIZE];
     for (;;) {
+        if (interrupt_signals != signals)
+            return fail(EINTR);
         ssize_t count = read(from, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR)
             continue;
@@ -97,12 +120,12 @@ static bool copy_contents(int from, int to)
     }
 }
 
-static bool copy_into_device(const std::string& target, CopyFiles* files)
+static bool copy_into_device(const std::string& target, CopyFiles* files, sig_atomic_t signals)
 {
     files->temporary = open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (files->temporary < 0)
         return fail(errno);
-    return copy_contents(files->source, files->temporary);
+    return copy_contents(files->source, files->temporary, signals);
 }
 
 static void copy_stored_attributes(int from, int to)
@@ -164,6 +187,7 @@ static bool rename_new(const char* from, const char* to)
 
 bool copy_file(const char* from, const char* to, bool moving)
 {
+    sig_atomic_t signals = interrupt_signals;
     CopyFiles files;
     struct stat source;
     if (!open_source(from, &source, &files))
@@ -175,13 +199,15 @@ bool copy_file(const char* from, const char* to, bool moving)
     if (!moving && !hold_target(target, &source, &files))
         return false;
     if (files.device_target)
-        return copy_into_device(target, &files);
+        return copy_into_device(target, &files, signals);
     std::string name = directory_of(target) + "/.vrel-copy-XXXXXX";
     files.temporary = mkostemp(name.data(), O_CLOEXEC);
     if (files.temporary < 0)
         return fail(errno);
     files.temporary_name = name;
-    if (!copy_contents(files.source, files.temporary) || !finish_copy(&source, moving, &files))
+    keep_partial(name);
+    if (!copy_contents(files.source, files.temporary, signals) ||
+        !finish_copy(&source, moving, &files))
         return false;
     // A moved file's copy appears under its name only if nothing has taken the name meanwhile.
     bool placed = moving ? rename_new(name.c_str(), target.c_str())

@@ -40,6 +40,8 @@ static bool out_is_terminal()
     return out_terminal == 1;
 }
 
+bool sys_output_is_terminal() { return out_is_terminal(); }
+
 void sys_flush_out()
 {
     if (out_used == 0)

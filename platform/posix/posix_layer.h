@@ -1,6 +1,7 @@
 // posix_layer.h: what the files of the POSIX layer share among themselves.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +18,10 @@ const char* own_executable();
 void take_over_environment();
 // Puts the terminal back from inside a signal handler (async-signal-safe).
 void restore_terminal_from_signal();
+// Counts the interrupt signals taken; a copy under way stops when it changes.
+extern volatile sig_atomic_t interrupt_signals;
+// Removes the partial file of a copy under way, from a signal that ends the shell.
+void remove_partial_copy_from_signal();
 // The attribute word of `path` whose lstat result is `info`.
 uint32_t attributes_from_stat(const char* path, const struct stat* info);
 uint32_t attributes_from_stat(const char* path, const struct stat* info, bool read_store);

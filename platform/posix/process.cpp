@@ -9,9 +9,13 @@
 #include <cstring>
 #include <string>
 #include <sys/auxv.h>
+#include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 static std::string command_line;
+static char** arguments = nullptr;
+static std::vector<size_t> argument_starts; // where each argument begins in command_line
 static std::string executable;
 static uint32_t last_error = 0;
 
@@ -27,6 +31,7 @@ const char* own_executable() { return executable.empty() ? nullptr : executable.
 static void on_fatal_signal(int signal_number)
 {
     restore_terminal_from_signal();
+    remove_partial_copy_from_signal();
     // The handler was one-shot: the default action is back, and the signal raised here stays
     // blocked until the handler returns, then ends the process as it would have.
     raise(signal_number);
@@ -86,9 +91,12 @@ static void remember_executable()
 void sys_init(int argc, char** argv)
 {
     command_line.clear();
+    argument_starts.clear();
+    arguments = argv;
     for (int i = 0; i < argc; ++i) {
         if (i > 0)
             command_line += ' ';
+        argument_starts.push_back(command_line.size());
         // The name is read back by the command-line rules: one that holds a blank is quoted.
         bool quoted = i == 0 && strpbrk(argv[0], " \t") && !strchr(argv[0], '"');
         command_line += quoted ? '"' + std::string(argv[i]) + '"' : std::string(argv[i]);
@@ -104,6 +112,15 @@ void sys_init(int argc, char** argv)
 }
 
 const char* sys_command_line() { return command_line.c_str(); }
+
+char** sys_arguments_at(const char* position)
+{
+    // The name (0) is read back by the command-line rules, never as arguments.
+    for (size_t i = 1; i < argument_starts.size(); ++i)
+        if (position == command_line.c_str() + argument_starts[i])
+            return arguments + i;
+    return nullptr;
+}
 
 static void (*exit_hook)(uint32_t);
 
@@ -129,14 +146,30 @@ int32_t sys_exit_code_status(uint32_t code)
 }
 
 static void (*interrupt_handlers[NSIG])(int);
+volatile sig_atomic_t interrupt_signals = 0;
+static volatile sig_atomic_t interrupt_echoed = 0;
+
+// A Ctrl-C typed on a terminal that echoes control keys is on the screen as ^C already.
+static bool terminal_echoed(int signal_number)
+{
+    struct termios mode;
+    if (signal_number != SIGINT || tcgetattr(STDERR_FILENO, &mode) != 0)
+        return false;
+    tcflag_t echoing = ECHO | ECHOCTL | ISIG;
+    return (mode.c_lflag & echoing) == echoing;
+}
 
 // Stays in force: a second Ctrl-C is one more interrupt, never the end of the shell.
 static void on_interrupt_signal(int signal_number)
 {
     int saved_errno = errno;
+    interrupt_echoed = terminal_echoed(signal_number);
+    interrupt_signals = interrupt_signals + 1;
     interrupt_handlers[signal_number](signal_number);
     errno = saved_errno;
 }
+
+bool sys_interrupt_echoed() { return interrupt_echoed != 0; }
 
 void sys_on_interrupt(void (*handler)(int))
 {

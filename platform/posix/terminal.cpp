@@ -226,20 +226,34 @@ struct InputLine {
     size_t size;
     size_t length = 0; // of the whole line, the bytes past the buffer too
     bool read_any = false;
+    bool cr_waiting = false; // a carriage return is dropped only before a line feed
     // Takes one byte; true when it ended the line.
     bool take(char byte)
     {
         read_any = true;
-        if (byte == '\n')
+        if (byte == '\n') {
+            cr_waiting = false;
             return true;
-        if (byte == '\r')
-            return false;
+        }
+        if (cr_waiting)
+            keep('\r');
+        cr_waiting = byte == '\r';
+        if (!cr_waiting)
+            keep(static_cast<char>(byte));
+        return false;
+    }
+    void keep(char byte)
+    {
         if (length + 1 < size)
             text[length] = byte;
         ++length;
-        return false;
     }
-    void finish() { text[length < size ? length : size - 1] = 0; }
+    void finish()
+    {
+        if (cr_waiting) // a carriage return that ends the input is part of the line
+            keep('\r');
+        text[length < size ? length : size - 1] = 0;
+    }
 };
 
 // A seekable input is read in blocks and the bytes after the line are given back, so that a

@@ -49,15 +49,17 @@ SysHandle sys_open_input(const char* name, bool inheritable)
                           name);
 }
 
+// Appending asks for every write access but that of writing in place: the system then puts
+// each write at the end, wherever the file pointer stands, so no seek can fail first.
+constexpr DWORD APPEND_ACCESS = FILE_GENERIC_WRITE & ~FILE_WRITE_DATA;
+
 SysHandle sys_open_output(const char* name, bool append)
 {
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, TRUE};
-    HANDLE handle =
-        CreateFileA(name, GENERIC_WRITE, 0, &security, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE && append)
-        SetFilePointer(handle, 0, nullptr, FILE_END);
-    return handle_or_none(handle, name);
+    return handle_or_none(CreateFileA(name, append ? APPEND_ACCESS : GENERIC_WRITE, 0, &security,
+                                      append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr),
+                          name);
 }
 
 // Asking for no access at all passes every share mode, so a file held unshared can be compared.
@@ -165,11 +167,6 @@ bool sys_move(const char* from, const char* to)
         return succeeded(MoveFileExA(from, to, MOVEFILE_COPY_ALLOWED), from, to);
     keep_path_error(from, to);
     return false;
-}
-
-bool sys_copy(const char* from, const char* to)
-{
-    return succeeded(CopyFileA(from, to, FALSE), from, to);
 }
 
 bool sys_set_current_directory(const char* path)

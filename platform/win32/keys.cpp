@@ -175,20 +175,34 @@ struct InputLine {
     size_t size;
     size_t length; // of the whole line, the bytes past the buffer too
     bool read_any;
+    bool cr_waiting = false; // a carriage return is dropped only before a line feed
     // Takes one byte; true when it ended the line. Text past the buffer is counted, not kept.
     bool take(int c)
     {
         read_any = true;
-        if (c == '\n')
+        if (c == '\n') {
+            cr_waiting = false;
             return true;
-        if (c == '\r')
-            return false;
-        if (length + 1 < size)
-            text[length] = static_cast<char>(c);
-        ++length;
+        }
+        if (cr_waiting)
+            keep('\r');
+        cr_waiting = c == '\r';
+        if (!cr_waiting)
+            keep(static_cast<char>(c));
         return false;
     }
-    void finish() { text[length < size ? length : size - 1] = 0; }
+    void keep(char c)
+    {
+        if (length + 1 < size)
+            text[length] = c;
+        ++length;
+    }
+    void finish()
+    {
+        if (cr_waiting) // a carriage return that ends the input is part of the line
+            keep('\r');
+        text[length < size ? length : size - 1] = 0;
+    }
 };
 
 // Moves the file back over the bytes read past a line, for the next reader (a program the

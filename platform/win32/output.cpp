@@ -92,6 +92,8 @@ void sys_write_out(const char* data, size_t size)
         flush_whole_chars(stream);
 }
 
+bool sys_output_is_terminal() { return out_stream()->console; }
+
 void sys_flush_out() { flush_stream(out_stream()); }
 
 uint32_t sys_output_failure()

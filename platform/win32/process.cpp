@@ -1,5 +1,6 @@
 // process.cpp: the start and end of the process, its error code and the interrupt signals.
 #include "platform/platform.h"
+#include "platform/win32/copy_stop.h"
 #include "platform/win32/last_error.h"
 
 #include <csignal>
@@ -24,12 +25,15 @@ void sys_init(int, char**)
 {
     // The command line comes from GetCommandLineA, so the C library's argv is of no use.
     default_home();
+    SetConsoleCtrlHandler(on_console_end, TRUE);
 }
 
 const char* sys_command_line() { return GetCommandLineA(); }
 
 // Windows starts no program through the first line of a script.
 char** sys_script_words() { return nullptr; }
+
+char** sys_arguments_at(const char*) { return nullptr; }
 
 static void (*exit_hook)(uint32_t);
 
@@ -67,7 +71,11 @@ static void on_signal(int number)
     std::signal(number, on_signal);
     if (interrupt_handler)
         interrupt_handler(number);
+    // When the console closes the process ends as this returns: a copy must be gone first.
+    stop_copy_and_wait();
 }
+
+bool sys_interrupt_echoed() { return false; } // the console shows no key for Ctrl-C
 
 void sys_on_interrupt(void (*handler)(int))
 {

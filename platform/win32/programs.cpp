@@ -147,18 +147,22 @@ static bool create_process(ProgramLine* program, STARTUPINFOEXW* info, bool inhe
     return created != 0;
 }
 
+// A wait that failed is an error of its own: the program's exit code is not known.
 static uint32_t wait_for(PROCESS_INFORMATION* process, bool wait, uint32_t* exit_code)
 {
-    if (wait) {
-        DWORD code = 0;
-        WaitForSingleObject(process->hProcess, INFINITE);
-        GetExitCodeProcess(process->hProcess, &code);
-        if (exit_code)
-            *exit_code = code;
+    uint32_t failure = 0;
+    DWORD code = 0;
+    if (wait && (WaitForSingleObject(process->hProcess, INFINITE) != WAIT_OBJECT_0 ||
+                 !GetExitCodeProcess(process->hProcess, &code))) {
+        failure = keep_last_error();
+        if (failure == 0)
+            keep_error(failure = ERROR_INVALID_HANDLE);
+    } else if (wait && exit_code) {
+        *exit_code = code;
     }
     CloseHandle(process->hThread);
     CloseHandle(process->hProcess);
-    return 0;
+    return failure;
 }
 
 // The shell's own start-up information with the child's standard handles put in.

@@ -2,6 +2,8 @@
 #include "platform/platform.h"
 #include "platform/win32/last_error.h"
 
+#include <cstring>
+#include <cwchar>
 #include <windows.h>
 
 // A search is the system's own search handle; nothing else needs keeping.
@@ -21,21 +23,44 @@ static FILETIME file_time_of(int64_t value)
     return time;
 }
 
-static void fill_entry(const WIN32_FIND_DATAA* found, FindData* entry)
+// The name in the code page of the shell's text, or false when that cannot hold it exactly. The
+// system would write a character it lacks as '?' (a wild card) or as a look-alike ('a' for a
+// full-width 'a'), and either names other files; so the name must come back unchanged.
+static bool narrow_name(const wchar_t* wide, char* out, int size)
+{
+    bool utf8 = GetACP() == CP_UTF8; // takes neither the flag nor the question
+    BOOL defaulted = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, out, size,
+                                     nullptr, utf8 ? nullptr : &defaulted);
+    if (length == 0 || defaulted)
+        return false;
+    wchar_t back[MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, out, -1, back, MAX_PATH) > 0 &&
+           std::wcscmp(back, wide) == 0;
+}
+
+static void fill_entry(const WIN32_FIND_DATAW* found, FindData* entry)
 {
     entry->dwFileAttributes = found->dwFileAttributes;
     entry->nFileSize = (static_cast<uint64_t>(found->nFileSizeHigh) << 32) | found->nFileSizeLow;
     entry->ftLastWriteTime = file_time_value(found->ftLastWriteTime);
-    size_t i = 0;
-    for (; i + 1 < sizeof(entry->cFileName) && found->cFileName[i]; ++i)
-        entry->cFileName[i] = found->cFileName[i];
-    entry->cFileName[i] = 0;
+    entry->name_lost = !narrow_name(found->cFileName, entry->cFileName, sizeof entry->cFileName);
+    if (entry->name_lost)
+        entry->cFileName[0] = 0;
 }
 
 SysSearch* sys_find_first(const char* pattern, FindData* entry)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE handle = FindFirstFileA(pattern, &found);
+    // The system takes a path in the code page up to MAX_PATH bytes, and refuses a longer one
+    // before it looks: so does the search, which asks by the Unicode name only to see it whole.
+    wchar_t wide[MAX_PATH];
+    if (std::strlen(pattern) >= MAX_PATH ||
+        MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide, MAX_PATH) == 0) {
+        keep_error(ERROR_FILENAME_EXCED_RANGE);
+        return nullptr;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE handle = FindFirstFileW(wide, &found);
     if (handle == INVALID_HANDLE_VALUE) {
         keep_path_error(pattern);
         return nullptr;
@@ -46,8 +71,8 @@ SysSearch* sys_find_first(const char* pattern, FindData* entry)
 
 bool sys_find_next(SysSearch* search, FindData* entry)
 {
-    WIN32_FIND_DATAA found;
-    if (!FindNextFileA(native(search), &found)) {
+    WIN32_FIND_DATAW found;
+    if (!FindNextFileW(native(search), &found)) {
         keep_last_error();
         return false;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Follows README on a clean clone: its package line, then its two commands, word for word.
 
+README's command-mode lines (`vrel -f -c ...`) then run as printed with the shell it built.
 The commands are taken from README itself, so that they cannot drift from what is tested. The
 first must build the shell alone and leave the user at a prompt (checked through a
 pseudo-terminal: the prompt shows, a line runs, `exit` leaves); the second must build and pass
@@ -19,6 +20,8 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "docs"))
+import check_start_lines  # noqa: E402
 import terminal  # noqa: E402
 # Building is slow on a loaded machine; only a hang this long is a fault.
 BUILD_LIMIT = 1800.0
@@ -95,6 +98,11 @@ def main():
     shutil.rmtree(clone, ignore_errors=True)
     subprocess.run(["git", "clone", "-q", ROOT, clone], check=True)
     check_start(start, clone)
+    # README's command-mode lines, as printed, with the shell just built.
+    passed, failed = check_start_lines.check(os.path.join(clone, "build", "release", "vrel"),
+                                             [os.path.join(clone, "README.md")])
+    if failed or not passed:
+        fail("README's command-mode lines: %d passed, %d failed" % (passed, failed))
     if not options.start_only:
         print("test_readme: " + tests, flush=True)
         if subprocess.run(["/bin/sh", "-c", tests], cwd=clone, env=clean_env()).returncode:

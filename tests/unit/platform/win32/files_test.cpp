@@ -1,5 +1,8 @@
 // Tests of the Windows file, pipe and attribute operations.
+#include "platform/win32/copy_stop.h"
 #include "win32_scratch.h"
+
+#include <thread>
 
 using SysOpenFiles = Win32Scratch;
 using SysAttributes = Win32Scratch;
@@ -161,4 +164,31 @@ TEST_F(SysCurrentDirectory, FollowsChangesAndRefusesASmallBuffer)
     EXPECT_EQ(sys_get_current_directory(small, sizeof small), 0u);
     EXPECT_STREQ(small, "");
     EXPECT_FALSE(sys_set_current_directory("missing"));
+}
+
+TEST_F(SysOpenFiles, AppendingWritesAtTheEndWhereverThePointerStands)
+{
+    put_file("log", "old");
+    HandleOwner out(sys_open_output("log", true));
+    SetFilePointer(reinterpret_cast<HANDLE>(out.handle), 0, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(sys_write(out.handle, "new", 3));
+    out.reset();
+    EXPECT_EQ(file_text("log"), "oldnew");
+}
+
+// The console's closing stops a copy under way and removes its partial file before it returns.
+TEST_F(SysCopyAndMove, ClosingTheConsoleStopsACopyAndRemovesItsPartialFile)
+{
+    HANDLE big = CreateFileA("big", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER size{.QuadPart = 1LL << 30}; // sparse on Wine: reading it costs little
+    ASSERT_TRUE(SetFilePointerEx(big, size, nullptr, FILE_BEGIN) && SetEndOfFile(big));
+    CloseHandle(big);
+    bool copied = true;
+    std::thread copy([&copied] { copied = sys_copy("big", "copy"); });
+    while (GetFileAttributesA("copy") == INVALID_FILE_ATTRIBUTES)
+        Sleep(1);
+    on_console_end(CTRL_CLOSE_EVENT);
+    EXPECT_EQ(GetFileAttributesA("copy"), INVALID_FILE_ATTRIBUTES);
+    copy.join();
+    EXPECT_FALSE(copied);
 }

@@ -77,17 +77,17 @@ TEST_F(SysWriteError, ComesAfterWhatWasWrittenBeforeIt)
 
 TEST_F(SysReadInputLine, GivesPlainLinesThenTheEnd)
 {
-    put_file("in.txt", "one\r\n\ttab\b\n\nlast");
+    put_file("in.txt", "one\r\n\tt\rb\b\r\r\n\nlast\r"); // only a CR before LF goes
     StandardHandle in(STD_INPUT_HANDLE, "in.txt", OPEN_EXISTING);
     EXPECT_FALSE(sys_input_is_terminal());
     char line[16];
     EXPECT_EQ(sys_read_input_line(line, sizeof line), 3);
     EXPECT_STREQ(line, "one");
-    EXPECT_EQ(sys_read_input_line(line, sizeof line), 5);
-    EXPECT_STREQ(line, "\ttab\b");
+    EXPECT_EQ(sys_read_input_line(line, sizeof line), 6);
+    EXPECT_STREQ(line, "\tt\rb\b\r");
     EXPECT_EQ(sys_read_input_line(line, sizeof line), 0);
-    EXPECT_EQ(sys_read_input_line(line, sizeof line), 4);
-    EXPECT_STREQ(line, "last");
+    EXPECT_EQ(sys_read_input_line(line, sizeof line), 5);
+    EXPECT_STREQ(line, "last\r");
     EXPECT_EQ(sys_read_input_line(line, sizeof line), -1);
 }
 
