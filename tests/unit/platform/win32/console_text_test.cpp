@@ -95,3 +95,23 @@ TEST(WholeCharLength, LeavesOutACharacterSplitAtTheEnd)
     EXPECT_EQ(whole(JAPANESE, "\x93\x93\x93"), 2u);
     EXPECT_EQ(whole(JAPANESE, "a\x93"), 1u);
 }
+
+TEST(ConsoleReadCodes, CtrlCComesInEitherFormOfTheConsole)
+{
+    INPUT_RECORD ctrl_c{};
+    ctrl_c.EventType = KEY_EVENT;
+    ctrl_c.Event.KeyEvent = key_event(3, 'C', LEFT_CTRL_PRESSED);
+    INPUT_RECORD focus{};
+    focus.EventType = FOCUS_EVENT;
+    struct Case {
+        const INPUT_RECORD* record;
+        DWORD got;
+        std::vector<int> codes;
+    } cases[] = {{&ctrl_c, 1, {3}}, {nullptr, 0, {3}}, {&focus, 1, {}}};
+    for (const Case& c : cases) {
+        KeyDecoder decoder{};
+        int codes[KEY_CODES_MAX];
+        int count = console_read_codes(&decoder, c.record, c.got, CP_UTF8, codes);
+        EXPECT_EQ(std::vector<int>(codes, codes + count), c.codes) << c.got;
+    }
+}
