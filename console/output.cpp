@@ -2,6 +2,8 @@
 #include "console/output.h"
 #include "console/shown_text.h"
 
+#include "core/output_failure.h"
+
 #include <cstring>
 
 int (*key_source)() = sys_read_key;
@@ -16,8 +18,10 @@ void check_interrupt()
     // after the same steps each time, however loaded the machine is.
     if (check_budget != 0 && --check_budget == 0)
         interrupted = 1;
-    if (!interrupted)
+    if (!interrupted) {
+        stop_on_output_failure();
         return;
+    }
     sys_flush_out(); // what was written before the interrupt comes out before the notice
     sys_write_error(sys_interrupt_echoed() ? "\r\n" : "^C\r\n");
     throw Interrupt{};

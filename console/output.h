@@ -10,7 +10,8 @@ constexpr size_t FMT_BUFFER_SIZE = 2048; // out_fmt's buffer
 constexpr size_t FMT_TEXT_MAX = 1024;    // of which at most this much text is used
 constexpr size_t FMT_LINE_SIZE = 512;    // out_fmt_line's and out_trace's buffer
 
-// Throws Interrupt (after "^C" on standard error) when an interrupt is pending.
+// Throws Interrupt (after "^C" on standard error) when an interrupt is pending; stops the
+// command when standard output could not be written (stop_on_output_failure).
 void check_interrupt();
 // Writes one byte to standard output; a carriage return is dropped.
 void out_char(char c);

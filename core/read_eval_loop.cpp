@@ -4,6 +4,7 @@
 #include "console/line_input.h"
 #include "console/output.h"
 #include "console/terminal_marks.h"
+#include "core/pipe_hand_on.h"
 #include "core/run_line.h"
 #include "parse/read_word.h"
 #include "parse/variables.h"
@@ -43,6 +44,10 @@ static bool read_plain_line(char* buffer, size_t size, ShellContext* ctx)
 void read_eval_loop(ShellContext* ctx)
 {
     std::array<char, LOOP_BUFFER_SIZE> buffer;
+    // A pipe of a line that an interrupt abandoned has no next line to go to.
+    drop_pending_pipe(ctx);
+    PipeHandOn pipe;
+    pipe_hand_on_start(&pipe, ctx);
     for (;;) {
         if (sys_input_is_terminal()) {
             int width = make_prompt(buffer.data(), ctx);
@@ -57,5 +62,6 @@ void read_eval_loop(ShellContext* ctx)
         }
         sys_restore_terminal();
         run_line(buffer.data(), ctx);
+        pipe_after_line(&pipe, ctx);
     }
 }

@@ -4,6 +4,8 @@
 #include "console/output.h"
 #include "core/builtins.h"
 #include "core/open_levels.h"
+#include "core/output_failure.h"
+#include "core/pipe_hand_on.h"
 #include "exec/command.h"
 #include "exec/functions.h"
 #include "parse/read_word.h"
@@ -55,34 +57,48 @@ static int split_words(const char* text, char* area, size_t area_size, char** li
     return n;
 }
 
-// Closes the pipe `fed` when it is still pending: the command meant to read it has ended
-// without a program taking it, and a later program must not read stale output.
-static void close_unread_pipe(SysHandle fed, ShellContext* ctx)
+// A child shell's output is its parent's to judge: all of it is written before its command
+// counts as done, so a write that fails is told with that command's name.
+static int32_t run_command(char** argv, ShellContext* ctx)
 {
-    if (fed == SYS_NO_HANDLE || ctx->pending_pipe != fed)
-        return;
-    sys_close(fed);
-    ctx->pending_pipe = SYS_NO_HANDLE;
+    CommandName name(argv[0] ? argv[0] : "");
+    int32_t result = run_one(argv, ctx);
+    if (ctx->child_shell) {
+        sys_flush_out();
+        stop_on_output_failure();
+    }
+    return result;
 }
 
-// A pipe goes to the command after its `|`; one left by a line that ends with `|` waits for
-// the first program of a later line.
+// The error of a failed child shell is its status (the command's own, or a write failure's
+// code), told here on the console, as its output went where the command was redirected.
+static void report_command_error(char** argv, ShellContext* ctx)
+{
+    if (ctx->redir_flags & REDIR_FAILED)
+        out_fmt_line("%s:command error(%d)", argv[1], -ctx->status);
+    else
+        out_fmt_line("%s:command error(%d)", argv[0] ? argv[0] : "",
+                     static_cast<int32_t>(ctx->exit_code));
+}
+
+// A pipe goes to the command after its `|`; one left by a line that ends with `|` is handed on
+// by the text the line belongs to (pipe_after_line).
 static int32_t run_commands(char** argv, char** words, const bool* operators, ShellContext* ctx)
 {
     char** rest = words;
     bool after_bar = false;
     while (*rest) {
         rest = next_command(argv, rest, operators + (rest - words), ctx);
-        SysHandle fed = after_bar ? ctx->pending_pipe : SYS_NO_HANDLE;
+        uint32_t fed = after_bar ? pending_serial(ctx) : 0;
         after_bar = (ctx->options & OPT_PIPE) != 0;
-        int32_t result = run_one(argv, ctx);
-        close_unread_pipe(fed, ctx);
+        int32_t result = run_command(argv, ctx);
+        // The command meant to read the pipe has ended without a program taking it.
+        close_pipe_if(fed, ctx);
         ctx->status = result;
         if (result < 0) {
-            out_fmt_line("%s:command error(%d)", argv[0] ? argv[0] : "",
-                         static_cast<int32_t>(ctx->exit_code));
+            report_command_error(argv, ctx);
             if (after_bar) // the command after the `|` is dropped with the line
-                close_unread_pipe(ctx->pending_pipe, ctx);
+                drop_pending_pipe(ctx);
             break;
         }
     }
@@ -205,6 +221,7 @@ int32_t call_function(char** argv, const char* body, ShellContext* ctx)
             ++stop;
         *stop = 0;
         status = run_line(line, ctx);
+        levels_after_line(&levels);
         if (status < 0)
             break;
         line = stop + 1;

@@ -168,6 +168,7 @@ int32_t builtin_source(char** words, ShellContext* ctx)
         if (*start == 0 || *start == '#')
             continue;
         status = run_line(line.data(), ctx);
+        levels_after_line(&levels);
         if (status < 0)
             break;
     }
@@ -185,6 +186,7 @@ int32_t builtin_eval(char** words, ShellContext* ctx)
     int32_t status = 0;
     for (; *words; ++words) {
         status = run_line(*words, ctx);
+        levels_after_line(&levels);
         if (status < 0)
             break;
     }

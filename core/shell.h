@@ -19,6 +19,7 @@ constexpr uint32_t OPT_TRACE = 0x20;    // file operations are shown before they
 constexpr uint32_t REDIR_APPEND = 1; // output files of this command are appended
 constexpr uint32_t REDIR_ANY = 2;    // the command has a redirection or ends with '|'
 constexpr uint32_t REDIR_SHELL = 4;  // a built-in or function handed to a child shell
+constexpr uint32_t REDIR_FAILED = 8; // that child shell was waited for and failed
 
 // States of one `if` level; bit 0 alone says whether commands run.
 constexpr uint8_t IF_WAIT = 0x00;
@@ -68,6 +69,10 @@ struct ShellContext {
     uint32_t options;
     uint32_t exit_code;     // exit code of the last program waited for, or a start error code
     SysHandle pending_pipe; // read end of the previous command's output pipe
+    uint32_t pipe_serial;   // counts the pipes made: a pending pipe is known by its number
+    int32_t text_if_level;  // the `if` level the running script, eval or function began at
+    const char* text_name;  // that text's name for messages, or null at the prompt
+    bool child_shell;       // runs one command for a parent shell, which tells its failure
     uint64_t du_total;      // running total of `du` in KiB
     char* dest_tail;        // where `cp` and `mv` write each source name in dest_path
     char** frames[FRAME_LEVELS];

@@ -2,6 +2,7 @@
 #include "core/startup.h"
 
 #include "console/history_file.h"
+#include "core/output_failure.h"
 #include "core/read_eval_loop.h"
 #include "core/run_line.h"
 #include "core/script.h"
@@ -62,6 +63,14 @@ static const char* skip_program_name(const char* line)
     return line;
 }
 
+// Output still buffered is written before the end, and a failure to write it is told.
+[[noreturn]] static void exit_checked(int32_t status)
+{
+    sys_flush_out();
+    stop_on_output_failure();
+    sys_exit(static_cast<uint32_t>(status));
+}
+
 void shell_main()
 {
     ShellContext* ctx = &shell_context;
@@ -69,8 +78,11 @@ void shell_main()
     init_context(ctx);
     rest = skip_blanks(rest);
     // A child shell goes on with its parent's state and runs its one command, nothing else.
-    if (take_over_state(ctx))
-        sys_exit(static_cast<uint32_t>(run_line(rest, ctx)));
+    if (take_over_state(ctx)) {
+        ctx->child_shell = true;
+        int32_t status = run_line(rest, ctx);
+        sys_exit(sys_status_exit_code(status));
+    }
     answer_help_or_version(rest);
     const char* after_f = skip_option(rest, "-f");
     if (after_f == rest)
@@ -78,21 +90,22 @@ void shell_main()
     // Started by the system for a script: run it as `source` would, once, never as a command
     // line, which would only start the script again.
     if (char** script = sys_script_words())
-        sys_exit(static_cast<uint32_t>(builtin_source(script, ctx)));
+        exit_checked(builtin_source(script, ctx));
     const char* options_end = skip_blanks(after_f);
     rest = skip_option(options_end, "-c");
     if (*rest)
-        sys_exit(static_cast<uint32_t>(run_command_text(rest, rest != options_end, ctx)));
+        exit_checked(run_command_text(rest, rest != options_end, ctx));
     // Interactive mode: the recovery point. An interrupt unwinds the abandoned work, whose
     // owners close its files and searches, and the loop starts again with a new prompt.
     sys_on_interrupt(on_interrupt); // it stays in force, so every Ctrl-C is one interrupt
     if (sys_input_is_terminal())
         history_file_start(ctx); // after the start-up line, which may set VRELHISTORY
+    output_failure_recovers();
     for (;;) {
         interrupted = 0;
         try {
             read_eval_loop(ctx);
-            sys_exit(static_cast<uint32_t>(ctx->status));
+            exit_checked(ctx->status);
         } catch (const Interrupt&) {
             // The context stays as the abandoned work left it; only the loop starts again.
         }

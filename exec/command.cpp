@@ -182,6 +182,18 @@ static int32_t start_redirected(const char* line, ShellContext* ctx, SysHandle p
     return start_program(line, ctx, input, output, files.error);
 }
 
+// A redirected built-in or function has the status it would have here: a child shell waited
+// for hands it back as its exit code.
+static int32_t child_shell_status(ShellContext* ctx)
+{
+    if (!(ctx->redir_flags & REDIR_SHELL) || (ctx->options & OPT_NOWAIT))
+        return 0;
+    int32_t status = sys_exit_code_status(ctx->exit_code);
+    if (status < 0)
+        ctx->redir_flags |= REDIR_FAILED;
+    return status;
+}
+
 int32_t run_external(char** argv, ShellContext* ctx)
 {
     if (!argv[0])
@@ -211,9 +223,12 @@ int32_t run_external(char** argv, ShellContext* ctx)
         if (error)
             return fail_with(error, ctx);
         ctx->pending_pipe = read_end;
+        if (++ctx->pipe_serial == 0) // 0 stands for no pipe
+            ctx->pipe_serial = 1;
         pipe_out.reset(write_end);
     }
-    return start_redirected(line, ctx, pipe_in.handle, pipe_out.handle);
+    int32_t status = start_redirected(line, ctx, pipe_in.handle, pipe_out.handle);
+    return status == 0 ? child_shell_status(ctx) : status;
 }
 
 int32_t start_program(const char* line, ShellContext* ctx, SysHandle input, SysHandle output,

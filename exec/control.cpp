@@ -33,8 +33,20 @@ int32_t builtin_if(char** words, ShellContext* ctx)
     return run_if_any(words, ctx);
 }
 
+// Inside a script, eval text or function body a keyword at the level the text began at has
+// no `if` of the text's own: it would close or turn the caller's level, so it is refused.
+static bool stray_keyword(const char* keyword, ShellContext* ctx)
+{
+    if (!ctx->text_name || ctx->if_level > ctx->text_if_level)
+        return false;
+    out_fmt_line("%s:%s without if", ctx->text_name, keyword);
+    return true;
+}
+
 int32_t builtin_then(char** words, ShellContext* ctx)
 {
+    if (stray_keyword("then", ctx))
+        return 1;
     uint8_t* state = &ctx->if_states[ctx->if_level];
     if (ctx->if_level == 0 || *state != IF_TEST)
         return 0;
@@ -44,6 +56,8 @@ int32_t builtin_then(char** words, ShellContext* ctx)
 
 int32_t builtin_elif(char** words, ShellContext* ctx)
 {
+    if (stray_keyword("elif", ctx))
+        return 1;
     uint8_t* state = &ctx->if_states[ctx->if_level];
     if (ctx->if_level == 0 || *state == IF_SKIP)
         return 0;
@@ -57,6 +71,8 @@ int32_t builtin_elif(char** words, ShellContext* ctx)
 
 int32_t builtin_else(char** words, ShellContext* ctx)
 {
+    if (stray_keyword("else", ctx))
+        return 1;
     uint8_t* state = &ctx->if_states[ctx->if_level];
     if (ctx->if_level == 0 || *state == IF_SKIP)
         return 0;
@@ -68,6 +84,8 @@ int32_t builtin_else(char** words, ShellContext* ctx)
 
 int32_t builtin_fi(char**, ShellContext* ctx)
 {
+    if (stray_keyword("fi", ctx))
+        return 1;
     if (ctx->if_level > 0)
         --ctx->if_level;
     return 0;

@@ -124,6 +124,15 @@ void func_end_definition(ShellContext* ctx)
     refusing_lines = false;
 }
 
+void func_drop_definition(ShellContext* ctx)
+{
+    // While lines are refused the definition is gone already; the last record is another's.
+    char* last = last_record(ctx);
+    if (last && !refusing_lines)
+        remove_record(ctx, last);
+    func_end_definition(ctx);
+}
+
 void func_add_line(ShellContext* ctx, const char* line)
 {
     line = skip_blanks(line);

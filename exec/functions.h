@@ -12,6 +12,9 @@ bool func_define(ShellContext* ctx, const char* name);
 void func_add_line(ShellContext* ctx, const char* line);
 // Ends the definition being collected, as a "}" line would.
 void func_end_definition(ShellContext* ctx);
+// Ends the definition being collected and removes that function whole: a body cut short
+// would do something else than it says.
+void func_drop_definition(ShellContext* ctx);
 // Fills the store's key-action table with the defaults.
 void reset_key_actions(FunctionStore* store);
 

@@ -31,22 +31,10 @@ static void character_of_number(char* value)
     value[1] = 0;
 }
 
-// A value may pick words from itself (v='${v:w1}'), which would never end; nested picks
-// deeper than this give the empty word.
-constexpr int PICK_DEPTH = 16;
-static int pick_depth = 0;
-
-// Counts one nested word pick, also when an interrupt unwinds it.
-struct PickGuard {
-    PickGuard() { ++pick_depth; }
-    PickGuard(const PickGuard&) = delete;
-    PickGuard& operator=(const PickGuard&) = delete;
-    ~PickGuard() { --pick_depth; }
-};
-
-// Replaces value by its n-th word as the word reader cuts it (the last one when there are
-// fewer). A '#' ends the words there, as it ends the words of a line; a backquote is a byte.
-// Each word is read into the room behind value; false when a word does not fit there.
+// Replaces value by its n-th word as the word reader cuts text (the last one when there are
+// fewer): quotes group, but nothing in the value expands or runs. A '#' ends the words there,
+// as it ends the words of a line. Each word is read into the room behind value; false when a
+// word does not fit there.
 static bool pick_word(char* value, size_t size, uint32_t n, ShellContext* ctx)
 {
     if (n == 0)
@@ -54,12 +42,11 @@ static bool pick_word(char* value, size_t size, uint32_t n, ShellContext* ctx)
     size_t length = std::strlen(value);
     if (length + 2 > size)
         return false;
-    PickGuard guard;
     ValueWords value_words;
     char* word = value + length + 1;
     word[0] = 0;
     const char* p = value;
-    for (uint32_t i = 0; i < n && pick_depth <= PICK_DEPTH; ++i) {
+    for (uint32_t i = 0; i < n; ++i) {
         const char* start = skip_blanks(p);
         if (*start == 0 || *start == '#')
             break;

@@ -113,8 +113,8 @@ static const char* read_parameter(WordOut* word, const char* p, ShellContext* ct
     return p;
 }
 
-// While words are read out of a value, a backquote there is a byte like any other: text that
-// came from a variable never runs.
+// While words are read out of a value, a backquote, `~` or `$` there is a byte like any other:
+// text that came from a variable never runs, assigns or expands.
 static int value_words_read = 0;
 
 ValueWords::ValueWords() { ++value_words_read; }
@@ -131,6 +131,10 @@ static void single_quote(WordOut* word, const char* p, unsigned* quote)
 // A byte that acts (quote, escape, command, home, parameter); the position behind it.
 static const char* read_active(WordOut* word, const char* p, unsigned* quote, ShellContext* ctx)
 {
+    if (value_words_read > 0 && (*p == '`' || *p == '~' || *p == '$')) {
+        put_bytes(word, p, 1);
+        return p + 1;
+    }
     switch (*p) {
     case '"':
         *quote ^= QUOTE_DOUBLE;
@@ -141,10 +145,6 @@ static const char* read_active(WordOut* word, const char* p, unsigned* quote, Sh
     case '\\':
         return read_escape(word, p);
     case '`':
-        if (value_words_read > 0) {
-            put_bytes(word, p, 1);
-            return p + 1;
-        }
         return run_backquoted(word, p, ctx);
     case '~':
         put_expansion(word, "HOME", ctx);

@@ -26,7 +26,8 @@ const char* scan_name(char* dst, const char* text);
 // fit.
 char* quote_word(char* out, char* end, const char* word);
 
-// While one lives, the words read are those of a value: backquotes in them are plain bytes.
+// While one lives, the words read are those of a value: quotes group and are removed, but
+// backquotes, `~` and `$` in them are plain bytes.
 struct ValueWords {
     ValueWords();
     ValueWords(const ValueWords&) = delete;

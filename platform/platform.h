@@ -45,6 +45,11 @@ int64_t sys_text_from_utf16(const char* bytes, size_t count, bool big_endian, ch
 
 // Flushes standard output, puts the terminal back as it was and ends the process.
 [[noreturn]] void sys_exit(uint32_t code);
+// How a child shell's status travels to its parent as an exit code, and back. An exit code
+// holds 32 bits on Windows, 8 on POSIX: there a status is kept within -128 to 127 first, so
+// that an error stays an error and a false stays false.
+uint32_t sys_status_exit_code(int32_t status);
+int32_t sys_exit_code_status(uint32_t code);
 
 // ---------------------------------------------------------------------------------------------
 // Handles: files, pipe ends and standard streams. SYS_NO_HANDLE means "none" (not redirected).
@@ -117,6 +122,13 @@ void sys_code_page(SysCodePage* out);
 
 void sys_write_out(const char* data, size_t size);
 void sys_flush_out();
+// The system's error code of the first write to standard output that failed since the last
+// call, 0 when none; asking clears it and drops what is still buffered. Once a write failed,
+// output is dropped until then: what was written stays, the rest never comes.
+uint32_t sys_output_failure();
+// Whether that code says the reader of a pipe went away (rather than a full disk, a device
+// error...): a program would end quietly there.
+bool sys_reader_gone(uint32_t code);
 // Writes straight to standard error, unbuffered.
 void sys_write_error(const char* text);
 // True when standard output is a terminal (a console) rather than a file or pipe.

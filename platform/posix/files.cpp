@@ -10,6 +10,7 @@
 #include "posix_layer.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -155,18 +156,33 @@ bool sys_remove_directory(const char* path)
 
 bool sys_make_directory(const char* path) { return succeeded(mkdir(path, 0777)); }
 
-bool sys_set_current_directory(const char* path) { return succeeded(chdir(path)); }
+// The folder the shell was last seen in. A folder removed under the shell has no path any
+// more; the shell goes on showing the last one, and what needs the folder fails on its own.
+static std::string last_directory;
+
+bool sys_set_current_directory(const char* path)
+{
+    if (chdir(path) != 0)
+        return succeeded(-1);
+    char buffer[PATH_MAX];
+    last_directory = getcwd(buffer, sizeof buffer) ? buffer : "";
+    return true;
+}
 
 size_t sys_get_current_directory(char* buffer, size_t size)
 {
     if (size == 0)
         return 0;
-    if (!getcwd(buffer, size)) {
-        keep_error(errno);
-        buffer[0] = 0;
-        return 0;
+    if (getcwd(buffer, size)) {
+        last_directory = buffer;
+        return strlen(buffer);
     }
-    return strlen(buffer);
+    keep_error(errno);
+    buffer[0] = 0;
+    if (errno != ENOENT || last_directory.empty() || last_directory.size() >= size)
+        return 0;
+    memcpy(buffer, last_directory.c_str(), last_directory.size() + 1);
+    return last_directory.size();
 }
 
 void sys_local_time(int64_t file_time, LocalTime* out)

@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "posix_layer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
@@ -12,6 +13,25 @@ constexpr size_t OUT_BUFFER_SIZE = 131072;
 static char out_buffer[OUT_BUFFER_SIZE];
 static size_t out_used = 0;
 static int out_terminal = -1; // -1: not asked yet
+static uint32_t out_failure = 0;
+
+// Writes to standard output unless a write failed already; keeps the first failure's code.
+static void write_out(const char* data, size_t size)
+{
+    if (out_failure == 0 && !write_all(STDOUT_FILENO, data, size))
+        out_failure = errno != 0 ? static_cast<uint32_t>(errno) : static_cast<uint32_t>(EIO);
+}
+
+uint32_t sys_output_failure()
+{
+    uint32_t code = out_failure;
+    out_failure = 0;
+    if (code != 0)
+        out_used = 0; // what came after the failure goes nowhere either
+    return code;
+}
+
+bool sys_reader_gone(uint32_t code) { return code == static_cast<uint32_t>(EPIPE); }
 
 static bool out_is_terminal()
 {
@@ -26,7 +46,7 @@ void sys_flush_out()
 {
     if (out_used == 0)
         return;
-    write_all(STDOUT_FILENO, out_buffer, out_used); // write errors are ignored
+    write_out(out_buffer, out_used);
     out_used = 0;
 }
 
@@ -34,13 +54,13 @@ void sys_write_out(const char* data, size_t size)
 {
     // The line editor echoes single bytes and relies on each one being visible at once.
     if (out_is_terminal()) {
-        write_all(STDOUT_FILENO, data, size);
+        write_out(data, size);
         return;
     }
     if (out_used + size > OUT_BUFFER_SIZE)
         sys_flush_out();
     if (size >= OUT_BUFFER_SIZE) {
-        write_all(STDOUT_FILENO, data, size);
+        write_out(data, size);
         return;
     }
     memcpy(out_buffer + out_used, data, size);

@@ -134,6 +134,17 @@ void sys_exit(uint32_t code)
     exit(static_cast<int>(code));
 }
 
+uint32_t sys_status_exit_code(int32_t status)
+{
+    int32_t kept = status < -128 ? -128 : status > 127 ? 127 : status;
+    return static_cast<uint32_t>(kept) & 0xFF;
+}
+
+int32_t sys_exit_code_status(uint32_t code)
+{
+    return static_cast<int32_t>(static_cast<int8_t>(code & 0xFF));
+}
+
 static void (*interrupt_handlers[NSIG])(int);
 volatile sig_atomic_t interrupt_signals = 0;
 static volatile sig_atomic_t interrupt_echoed = 0;

@@ -10,7 +10,8 @@ constexpr size_t OUT_BUFFER_SIZE = 4096;
 struct OutStream {
     HANDLE handle;
     bool console;
-    bool after_cr; // the last byte written was a carriage return
+    bool after_cr;    // the last byte written was a carriage return
+    uint32_t failure; // the error of the first write that failed; output is dropped after it
     size_t used;
     char buffer[OUT_BUFFER_SIZE];
 };
@@ -18,25 +19,28 @@ struct OutStream {
 static OutStream standard_output;
 static bool output_ready;
 
-// Write errors are ignored: there is nowhere left to report them.
-static void write_all(HANDLE handle, const char* data, size_t size)
+// The error code of a write that fails, 0 when every byte was written.
+static uint32_t write_all(HANDLE handle, const char* data, size_t size)
 {
     while (size > 0) {
         DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
         DWORD done = 0;
-        if (!WriteFile(handle, data, chunk, &done, nullptr) || done == 0)
-            return;
+        if (!WriteFile(handle, data, chunk, &done, nullptr))
+            return GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+        if (done == 0)
+            return ERROR_WRITE_FAULT;
         data += done;
         size -= done;
     }
+    return 0;
 }
 
 static void flush_stream(OutStream* stream)
 {
     if (stream->used > 0 && stream->console)
         write_console_text(stream->handle, stream->buffer, stream->used);
-    else if (stream->used > 0)
-        write_all(stream->handle, stream->buffer, stream->used);
+    else if (stream->used > 0 && stream->failure == 0)
+        stream->failure = write_all(stream->handle, stream->buffer, stream->used);
     stream->used = 0;
 }
 
@@ -91,6 +95,21 @@ void sys_write_out(const char* data, size_t size)
 bool sys_output_is_terminal() { return out_stream()->console; }
 
 void sys_flush_out() { flush_stream(out_stream()); }
+
+uint32_t sys_output_failure()
+{
+    uint32_t code = standard_output.failure;
+    standard_output.failure = 0;
+    if (code != 0)
+        standard_output.used = 0; // what came after the failure goes nowhere either
+    return code;
+}
+
+// A pipe whose reader closed its end: the system says 232, Wine also 233 or 109.
+bool sys_reader_gone(uint32_t code)
+{
+    return code == ERROR_NO_DATA || code == ERROR_PIPE_NOT_CONNECTED || code == ERROR_BROKEN_PIPE;
+}
 
 void sys_write_error(const char* text)
 {

@@ -47,6 +47,11 @@ void sys_set_exit_hook(void (*hook)(uint32_t)) { exit_hook = hook; }
     ExitProcess(code);
 }
 
+// An exit code holds the whole status.
+uint32_t sys_status_exit_code(int32_t status) { return static_cast<uint32_t>(status); }
+
+int32_t sys_exit_code_status(uint32_t code) { return static_cast<int32_t>(code); }
+
 uint32_t keep_last_error()
 {
     last_error = GetLastError();

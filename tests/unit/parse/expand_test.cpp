@@ -166,28 +166,22 @@ TEST_F(Expand, WordModifierPicksAWord)
     EXPECT_EQ(expand("l:w4"), "b"); // a '#' ends the words
 }
 
-TEST_F(Expand, WordModifierExpandsButNeverRunsTheValue)
+TEST_F(Expand, WordModifierCutsTheValueAsText)
 {
     set("HOME", "/h");
-    set("l", "x ~/y $HOME");
-    EXPECT_EQ(expand("l:w2"), "/h/y");
     set("q", nullptr);
-    set("l", "a `@ q=7`b c");
-    EXPECT_EQ(expand("l:w2"), "`@");
-    // Nor through an operator's text read inside the value.
     set("r", nullptr);
-    set("l", "${r=`@ q=7`} c");
-    EXPECT_EQ(expand("l:w1"), "`@");
+    const char* const cases[][3] = {
+        {"x ~/y $HOME", "l:w2", "~/y"}, {"x ~/y $HOME", "l:w3", "$HOME"},
+        {"a `@ q=7`b c", "l:w2", "`@"}, {"${r=`@ q=7`} c", "l:w1", "${r=`@"},
+        {"a \"b c\" d", "l:w2", "b c"}, {"${l:w1} x", "l:w1", "${l:w1}"},
+    };
+    for (const auto& row : cases) {
+        set("l", row[0]);
+        EXPECT_EQ(expand(row[1]), row[2]) << row[0];
+    }
     EXPECT_EQ(env("q"), "");
-}
-
-TEST_F(Expand, WordModifierOnAValueThatNamesItselfEnds)
-{
-    set("v", "${v:w1}");
-    EXPECT_EQ(expand("v:w1"), "");
-    set("v", "a ${v:w2}");
-    EXPECT_EQ(expand("v:w2"), "");
-    EXPECT_EQ(expand("v:w1"), "a"); // and word picks still work afterwards
+    EXPECT_EQ(env("r"), "");
 }
 
 TEST_F(Expand, ModifierListIsCutAt127Bytes)

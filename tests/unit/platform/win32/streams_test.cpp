@@ -45,6 +45,24 @@ TEST_F(SysWriteOut, LineFeedsBecomeCrLfOnceAndWaitForTheFlush)
     EXPECT_EQ(file_text("long.txt").size(), 20000u);
 }
 
+TEST_F(SysWriteOut, KeepsTheFirstFailedWriteUntilAskedAndKnowsAGoneReader)
+{
+    HANDLE read_end, write_end;
+    ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+    CloseHandle(read_end);
+    HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, write_end);
+    sys_write_out("x\n", 2);
+    sys_flush_out();
+    uint32_t first = sys_output_failure();
+    uint32_t asked = sys_output_failure();
+    SetStdHandle(STD_OUTPUT_HANDLE, saved);
+    CloseHandle(write_end);
+    EXPECT_TRUE(sys_reader_gone(first)) << first;
+    EXPECT_EQ(asked, 0u);
+    EXPECT_FALSE(sys_reader_gone(ERROR_DISK_FULL));
+}
+
 TEST_F(SysWriteError, ComesAfterWhatWasWrittenBeforeIt)
 {
     StandardHandle out(STD_OUTPUT_HANDLE, "both.txt", CREATE_ALWAYS);
