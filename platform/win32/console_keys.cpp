@@ -127,3 +127,17 @@ int key_event_codes(KeyDecoder* decoder, const KEY_EVENT_RECORD* key, UINT code_
     }
     return character_codes(code_page, &unit, 1, codes);
 }
+
+int console_read_codes(KeyDecoder* decoder, const INPUT_RECORD* record, DWORD got, UINT code_page,
+                       int codes[KEY_CODES_MAX])
+{
+    // Windows blocks until a record comes; Wine's console ends the read empty at Ctrl-C when
+    // processed input is off, and raises no control event for it either.
+    if (got == 0) {
+        codes[0] = 3;
+        return 1;
+    }
+    if (record->EventType != KEY_EVENT)
+        return 0;
+    return key_event_codes(decoder, &record->Event.KeyEvent, code_page, codes);
+}

@@ -18,6 +18,11 @@ struct KeyDecoder {
 int key_event_codes(KeyDecoder* decoder, const KEY_EVENT_RECORD* key, UINT code_page,
                     int codes[KEY_CODES_MAX]);
 
+// The codes that one read of `got` input records (0 or 1) hands on. Ctrl-C comes as the key 3,
+// or, from a console that keeps that key to itself, as a read that ends with no record.
+int console_read_codes(KeyDecoder* decoder, const INPUT_RECORD* record, DWORD got, UINT code_page,
+                       int codes[KEY_CODES_MAX]);
+
 // The length of the longest start of `data` that ends on a whole character of `code_page`;
 // an incomplete UTF-8 sequence or a lone lead byte at the end is left out.
 size_t whole_char_length(UINT code_page, const char* data, size_t size);

@@ -86,11 +86,9 @@ static bool read_console_event(HANDLE console)
     DWORD got = 0;
     if (!ReadConsoleInputW(console, &record, 1, &got))
         return false;
-    if (got == 1 && record.EventType == KEY_EVENT) {
-        console_keys.next = 0;
-        console_keys.end = key_event_codes(&console_keys.decoder, &record.Event.KeyEvent, GetACP(),
-                                           console_keys.codes);
-    }
+    console_keys.next = 0;
+    console_keys.end =
+        console_read_codes(&console_keys.decoder, &record, got, GetACP(), console_keys.codes);
     return true;
 }
 

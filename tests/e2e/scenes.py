@@ -142,8 +142,7 @@ SCENES = [
           Step(CTRL_C, screen=[P + "ab^C", P + "█"]),
           Step(UP, screen=[P + "█"]),  # the dropped line is not in the history
           Step("c", screen=[P + "c█"]),
-          Step(ENTER, screen=[P + "c", "c:command error(2)", P + "█"]),
-          only=["posix"]),  # under Wine the console does not hand this Ctrl-C on yet
+          Step(ENTER, screen=[P + "c", "c:command error(2)", P + "█"])),
     Scene("the history file reaches the next shell",
           Step("echo one" + ENTER, output=["one"]),
           Step(" echo secret" + ENTER, output=["secret"]),  # a leading blank: not in the file

@@ -368,8 +368,9 @@ class Target:
             terminal = Terminal([self.shell, "-f"], env, directory, scene.rows, scene.columns,
                                 console_rules=scene.console_rules)
             return self.first_prompt(terminal, scene)
-        # The history file goes to the scratch directory, as it does under HOME on POSIX.
-        history = "Z:" + os.path.join(directory, "history.txt").replace("/", "\\")
+        # The history file goes to the scratch directory, as it does under HOME on POSIX, under
+        # a hidden name so that no pattern of a scene lists it.
+        history = "Z:" + os.path.join(directory, ".history.txt").replace("/", "\\")
         env = wine.wine_env(dict(env, PATH="/usr/bin:/bin", TERM="xterm", VRELHISTORY=history))
         errors = None
         if any(step.writes_per_key is not None or step.wrote for step in scene.steps):

@@ -95,3 +95,15 @@ TEST(WholeCharLength, LeavesOutACharacterSplitAtTheEnd)
     EXPECT_EQ(whole(JAPANESE, "\x93\x93\x93"), 2u);
     EXPECT_EQ(whole(JAPANESE, "a\x93"), 1u);
 }
+
+TEST(ConsoleReadCodes, CtrlCIsTheKeyOnWindowsAndAnEmptyReadInWinesConsole)
+{
+    INPUT_RECORD ctrl_c{KEY_EVENT, {}};
+    ctrl_c.Event.KeyEvent = key_event(3, 'C', LEFT_CTRL_PRESSED);
+    for (DWORD got : {1, 0}) {
+        KeyDecoder decoder{};
+        int codes[KEY_CODES_MAX] = {};
+        EXPECT_EQ(console_read_codes(&decoder, &ctrl_c, got, CP_UTF8, codes), 1) << got;
+        EXPECT_EQ(codes[0], 3) << got;
+    }
+}
