@@ -113,11 +113,36 @@ static void read_limit()
         size_limit = parse_decimal(value);
 }
 
+static bool path_is_rooted(const char* path)
+{
+    if (path[0] == '/' || (PLATFORM_DOS_SEPARATORS && path[0] == '\\'))
+        return true;
+    return PLATFORM_DOS_SEPARATORS && path[0] && path[1] == ':';
+}
+
+// A relative name is taken in the folder the shell started in: after a cd the lines must not
+// go into a new file in whatever folder the user is in. No room for the whole path: no file.
+static void name_history_file(const char* value)
+{
+    size_t length = 0;
+    if (!path_is_rooted(value)) {
+        length = sys_get_current_directory(history_path, sizeof history_path);
+        if (length == 0)
+            return;
+        if (history_path[length - 1] != '/' && history_path[length - 1] != '\\')
+            history_path[length++] = '/';
+    }
+    if (length + std::strlen(value) >= sizeof history_path)
+        history_path[0] = 0;
+    else
+        std::strcpy(history_path + length, value);
+}
+
 void history_file_start(ShellContext* ctx)
 {
     char value[ENV_VALUE_SIZE];
     if (read_env("VRELHISTORY", value) == 0)
-        copy_bounded(history_path, value, sizeof history_path);
+        name_history_file(value);
     else if (variable_set("VRELHISTORY="))
         history_path[0] = 0; // set but empty: the history stays in memory
     else

@@ -61,6 +61,20 @@ TEST_F(HistoryFileTest, LinesGoToTheFileAndComeBackAtTheNextStart)
     EXPECT_EQ(newest(5), "(none)");
 }
 
+TEST_F(HistoryFileTest, ARelativeNameStaysInTheStartingFolder)
+{
+    std::filesystem::create_directories(dir / "elsewhere");
+    auto start = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    sys_set_env("VRELHISTORY", "rel");
+    history_file_start(&ctx);
+    std::filesystem::current_path(dir / "elsewhere"); // as after a cd
+    history_keep(&ctx, "echo one");
+    std::filesystem::current_path(start);
+    EXPECT_TRUE(std::filesystem::exists(dir / "rel"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere" / "rel"));
+}
+
 TEST_F(HistoryFileTest, SetButEmptyKeepsTheHistoryInMemory)
 {
     sys_set_env("VRELHISTORY", "");
