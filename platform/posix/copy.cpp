@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,12 +32,31 @@ void remove_partial_copy_from_signal()
         unlink(partial_name);
 }
 
-static void keep_partial(const std::string& name)
+static void keep_partial(const char* name)
 {
-    if (name.size() >= sizeof partial_name)
+    size_t length = strlen(name);
+    if (length >= sizeof partial_name)
         return;
-    memcpy(partial_name, name.c_str(), name.size() + 1);
+    memcpy(partial_name, name, length + 1);
     partial_kept = 1;
+}
+
+// Makes the hidden file and notes its name with the signals that end the shell held off, so
+// that no hang-up comes between the two and leaves the file behind.
+static int make_partial(char* name)
+{
+    sigset_t ending, before;
+    sigemptyset(&ending);
+    for (int signal_number : {SIGHUP, SIGINT, SIGTERM, SIGQUIT})
+        sigaddset(&ending, signal_number);
+    sigprocmask(SIG_BLOCK, &ending, &before);
+    int fd = mkostemp(name, O_CLOEXEC);
+    int code = errno;
+    if (fd >= 0)
+        keep_partial(name);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    errno = code;
+    return fd;
 }
 
 // Closes the descriptors of one copy, however it ends.
@@ -201,11 +221,10 @@ bool copy_file(const char* from, const char* to, bool moving)
     if (files.device_target)
         return copy_into_device(target, &files, signals);
     std::string name = directory_of(target) + "/.vrel-copy-XXXXXX";
-    files.temporary = mkostemp(name.data(), O_CLOEXEC);
+    files.temporary = make_partial(name.data());
     if (files.temporary < 0)
         return fail(errno);
     files.temporary_name = name;
-    keep_partial(name);
     if (!copy_contents(files.source, files.temporary, signals) ||
         !finish_copy(&source, moving, &files))
         return false;
