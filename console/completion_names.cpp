@@ -13,7 +13,7 @@
 constexpr uint8_t GROUP_BUILTINS = 0;
 constexpr uint8_t GROUP_FUNCTIONS = 1;
 constexpr uint8_t GROUP_PROGRAMS = 2;
-constexpr uint8_t GROUP_END = 3;
+constexpr uint8_t GROUP_END = GROUP_PROGRAMS + 1;
 
 // Words after which a command begins.
 static const char* const COMMAND_WORDS[] = {"then", "else", "and", "or", ":", nullptr};
